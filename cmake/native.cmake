@@ -1,0 +1,17 @@
+# Native build: the portable core, the command-line tools, the unit tests and the benchmarks.
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+find_package(GIF REQUIRED)
+find_path(STB_INCLUDE_DIR stb_image_write.h PATH_SUFFIXES stb REQUIRED)
+
+include(GoogleTest)
+
+add_subdirectory(tools)
+add_subdirectory(tests)
+add_subdirectory(bench)
+
+if(PYRELLE_FUZZ)
+  add_subdirectory(tests/fuzz)
+endif()

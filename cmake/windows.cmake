@@ -1,0 +1,24 @@
+# 32-bit Windows build: the portable core, the module and the Windows programs, with the tests run
+# under Wine. Every program and DLL lands in one folder beside the compiler's runtime DLLs, which
+# they share so that C++ exceptions can cross between the module and its host.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+set(PYRELLE_RUNTIME_DLLS)
+foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                  OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${dll_path}" OR NOT EXISTS "${dll_path}")
+    find_file(dll_path_${dll} ${dll} PATHS /usr/i686-w64-mingw32/lib NO_DEFAULT_PATH REQUIRED)
+    set(dll_path ${dll_path_${dll}})
+  endif()
+  list(APPEND PYRELLE_RUNTIME_DLLS ${dll_path})
+endforeach()
+file(COPY ${PYRELLE_RUNTIME_DLLS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_subdirectory(tests)

@@ -1,0 +1,67 @@
+#include "fire/colour_flow.h"
+
+namespace pyrelle {
+namespace {
+
+struct anchor {
+    bool flows;
+    colour& from;
+    colour& to;
+    colour* ramp;
+};
+
+// High, middle, low: the order in which new targets are drawn.
+void for_each_anchor(colour_flow& f, void (*action)(anchor&))
+{
+    anchor anchors[] = {
+        {f.high_flow, f.high_from, f.high_to, f.high_ramp},
+        {f.middle_flow, f.middle_from, f.middle_to, f.middle_ramp},
+        {f.low_flow, f.low_from, f.low_to, f.low_ramp},
+    };
+    for (anchor& a : anchors) {
+        action(a);
+    }
+}
+
+}  // namespace
+
+void start_colour_flow(colour_flow& f) noexcept
+{
+    f.high_from = random_colour();
+    f.high_to = random_colour();
+    f.middle_from = random_colour();
+    f.middle_to = random_colour();
+    f.low_from = random_colour();
+    f.low_to = random_colour();
+    build_palette(f.palette_entries, f.low_flow ? f.low_from : f.low_colour,
+                  f.middle_flow ? f.middle_from : f.middle_colour, f.high_flow ? f.high_from : f.high_colour);
+}
+
+void start_colour_ramps(colour_flow& f) noexcept
+{
+    f.flow_step = 0;
+    for_each_anchor(f, [](anchor& a) { build_ramp(a.ramp, a.from, a.to); });
+}
+
+void advance_colour_flow(colour_flow& f) noexcept
+{
+    if (++f.flow_step == ramp_size) {
+        f.flow_step = 0;
+        for_each_anchor(f, [](anchor& a) {
+            if (!a.flows) {
+                return;
+            }
+            a.from = a.to;
+            a.to = random_colour();
+            build_ramp(a.ramp, a.from, a.to);
+        });
+    }
+    const auto shown = [&f](bool flows, const colour* ramp, colour fixed) {
+        return flows ? ramp[f.flow_step] : fixed;
+    };
+    build_palette(f.palette_entries, shown(f.low_flow, f.low_ramp, f.low_colour),
+                  shown(f.middle_flow, f.middle_ramp, f.middle_colour),
+                  shown(f.high_flow, f.high_ramp, f.high_colour));
+}
+
+}  // namespace pyrelle

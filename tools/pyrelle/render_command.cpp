@@ -1,0 +1,133 @@
+// `pyrelle render`: the module's first full-screen run in a process, off screen.
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "config/configuration.h"
+#include "tools/common/demo_track.h"
+#include "tools/pyrelle/audio_feed.h"
+#include "tools/pyrelle/commands.h"
+#include "tools/pyrelle/config_file.h"
+#include "tools/pyrelle/frame_outputs.h"
+#include "tools/pyrelle/offscreen_run.h"
+#include "tools/pyrelle/progress_bar.h"
+#include "tools/pyrelle/render_options.h"
+
+namespace pyrelle::tools {
+namespace {
+
+constexpr std::int32_t default_frame_rate = 24;
+
+struct resolved_render {
+    run_settings run;
+    std::int32_t frame_rate = default_frame_rate;
+};
+
+// Stored settings first, explicit options over them: what a user who points at their player's
+// blob and then tries one colour expects.
+resolved_render resolve(const render_options& options)
+{
+    configuration stored;
+    if (!options.config_file.empty()) {
+        std::string error;
+        if (!load_configuration_file(options.config_file, stored, error)) {
+            throw usage_error(error);
+        }
+    }
+    resolved_render r;
+    r.run.width = options.width;
+    r.run.height = options.height;
+    r.run.low = options.low.value_or(static_cast<colour>(stored.low_colour.value));
+    r.run.middle = options.middle.value_or(static_cast<colour>(stored.middle_colour.value));
+    r.run.high = options.high.value_or(static_cast<colour>(stored.high_colour.value));
+    const flow_switches stored_flow{stored.low_flow.is_set(), stored.middle_flow.is_set(), stored.high_flow.is_set()};
+    const flow_switches flow = options.flow.value_or(stored_flow);
+    r.run.low_flow = flow.low;
+    r.run.middle_flow = flow.middle;
+    r.run.high_flow = flow.high;
+    // A stored rate the module could not divide by runs at the default, as the module does.
+    const std::int32_t stored_rate = stored.frame_rate.value;
+    r.frame_rate = options.frame_rate.value_or(stored_rate >= 1 && stored_rate <= 1000 ? stored_rate : default_frame_rate);
+    return r;
+}
+
+std::unique_ptr<audio_feed> open_audio(const render_options& options, std::int32_t frame_rate)
+{
+    const auto period_ms = static_cast<std::uint32_t>(1000 / frame_rate);
+    if (!options.raw_samples_file.empty()) {
+        return make_raw_feed(options.raw_samples_file, options.chunk);
+    }
+    if (!options.audio_file.empty()) {
+        return make_timed_feed(read_sound_file(options.audio_file), period_ms);
+    }
+    return make_timed_feed(demo::make_demo_track(), period_ms);
+}
+
+// The render thread of the run: its own generator starts at 1, as a new thread of the module does.
+void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, std::uint32_t frames)
+{
+    std::exception_ptr failure;
+    std::thread render_thread([&] {
+        try {
+            progress_bar progress(frames);
+            std::vector<float> chunk;
+            for (std::uint32_t k = 0; k < frames; ++k) {
+                const bool have_audio = audio.chunk_for_frame(k, chunk);
+                run.frame(chunk.data(), static_cast<std::uint32_t>(chunk.size()), have_audio);
+                outputs.add_frame(run.heat(), run.palette());
+                progress.update(k + 1);
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    render_thread.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+}  // namespace pyrelle::tools
+
+int run_render_command(int argc, char** argv)
+{
+    using namespace pyrelle::tools;
+    render_options options;
+    resolved_render settings;
+    std::unique_ptr<audio_feed> audio;
+    std::unique_ptr<frame_outputs> outputs;
+    try {
+        options = parse_render_options(argc, argv);
+        if (options.help) {
+            std::fputs(render_usage, stdout);
+            return 0;
+        }
+        settings = resolve(options);
+        audio = open_audio(options, settings.frame_rate);
+        outputs = std::make_unique<frame_outputs>(
+            output_paths{options.gif_file, options.png_dir, options.heat_dump_file, options.palette_dump_file},
+            settings.run.width, settings.run.height, settings.frame_rate);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pyrelle render: %s\n", e.what());
+        return 2;
+    }
+
+    try {
+        const std::uint32_t frames = options.frames.value_or(audio->frame_count());
+        // Run start happens on this thread: it draws the six start colours from this thread's
+        // generator before the render thread exists.
+        offscreen_run run(settings.run);
+        draw_frames(run, *audio, *outputs, frames);
+        for (const std::string& path : outputs->commit()) {
+            std::printf("wrote %s\n", path.c_str());
+        }
+        std::printf("%u frames of %dx%d at %d frames per second\n", frames, settings.run.width, settings.run.height,
+                    settings.frame_rate);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pyrelle render: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The command line of `pyrelle render`.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "fire/fire_palette.h"
+
+namespace pyrelle::tools {
+
+// Bad usage: the message names the problem in one line.
+struct usage_error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct flow_switches {
+    bool low = false;
+    bool middle = false;
+    bool high = false;
+};
+
+struct render_options {
+    bool help = false;
+
+    std::int32_t width = 640;
+    std::int32_t height = 480;
+    std::optional<std::uint32_t> frames;   // default: the length of the audio
+    std::optional<std::int32_t> frame_rate;  // default: stored setting, else 24
+
+    std::string audio_file;        // any format libsndfile reads
+    std::string raw_samples_file;  // little-endian 32-bit floats
+    std::uint32_t chunk = 0;       // floats per frame with raw samples
+
+    std::string config_file;  // stored settings; explicit options below win over it
+    std::optional<colour> low, middle, high;
+    std::optional<flow_switches> flow;
+
+    std::string gif_file;
+    std::string png_dir;
+    std::string heat_dump_file;
+    std::string palette_dump_file;
+};
+
+extern const char render_usage[];
+
+// argv[0] is the command's own name. Throws usage_error.
+render_options parse_render_options(int argc, char** argv);
+
+// "#RRGGBB" or a COLORREF written "0x00BBGGRR". Throws usage_error.
+colour parse_colour(const std::string& text);
+
+// Comma list of low, middle, high; "none" or "" for none. Throws usage_error.
+flow_switches parse_flow(const std::string& text);
+
+}  // namespace pyrelle::tools
