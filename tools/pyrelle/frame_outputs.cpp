@@ -4,7 +4,12 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -21,9 +26,15 @@ public:
     gif_writer(const std::string& path, std::int32_t width, std::int32_t height, std::int32_t frame_rate)
         : path_(path), width_(width), height_(height), frame_rate_(frame_rate)
     {
+        // Through a descriptor of our own: giflib would create the file readable by its owner only.
         int error = 0;
-        gif_ = EGifOpenFileName(temporary_name(path).c_str(), false, &error);
+        const int fd = ::open(temporary_name(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0) {
+            throw std::runtime_error("cannot create '" + path + "': " + std::strerror(errno));
+        }
+        gif_ = EGifOpenFileHandle(fd, &error);
         if (gif_ == nullptr) {
+            ::close(fd);
             throw std::runtime_error("cannot create '" + path + "': " + GifErrorString(error));
         }
         EGifSetGifVersion(gif_, true);

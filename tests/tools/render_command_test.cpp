@@ -1,0 +1,173 @@
+// `pyrelle render` as a user runs it: the real program, its files and its exit status.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/tools/cli_harness.h"
+
+namespace {
+
+using pyrelle::testing::bytes;
+using pyrelle::testing::read_bytes;
+using RenderCommand = pyrelle::testing::scratch_folder_test;
+
+const std::string data_dir = std::string(PYRELLE_TEST_DATA_DIR) + "/render/";
+// Five chunks of 64 little-endian floats: a sine sweep, louder (and wrapping) in the third chunk.
+const std::string sweep = data_dir + "sweep_5_chunks_of_64.f32";
+
+constexpr std::size_t heat_16x8 = 16 * 10;
+constexpr std::size_t palette_bytes = 1024;
+
+bytes frame_of(const bytes& dump, std::size_t frame_size, std::size_t k)
+{
+    return bytes(dump.begin() + static_cast<std::ptrdiff_t>(k * frame_size),
+                 dump.begin() + static_cast<std::ptrdiff_t>((k + 1) * frame_size));
+}
+
+}  // namespace
+
+TEST_F(RenderCommand, HelpDocumentsEveryOption)
+{
+    const auto r = run({"render", "--help"});
+    ASSERT_EQ(r.status, 0);
+    for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
+                               "--low", "--middle", "--high", "--flow", "--gif", "--png", "--dump-heat",
+                               "--dump-palette"}) {
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    }
+}
+
+TEST_F(RenderCommand, FirstRunIsReproducedByteForByte)
+{
+    // Six frames, the last without a complete chunk; all three colours flowing. The expected dumps
+    // were checked against an independent implementation of the fire when they were made.
+    const auto r = run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "64", "--frames", "6",
+                        "--flow", "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const bytes heat = read_bytes(path("heat"));
+    const bytes palette = read_bytes(path("palette"));
+    EXPECT_EQ(heat, read_bytes(data_dir + "all_flow_16x8.heat"));
+    EXPECT_EQ(palette, read_bytes(data_dir + "all_flow_16x8.palette"));
+
+    ASSERT_EQ(heat.size(), 6 * heat_16x8);
+    ASSERT_EQ(palette.size(), 6 * palette_bytes);
+    EXPECT_EQ(frame_of(heat, heat_16x8, 5), frame_of(heat, heat_16x8, 4)) << "no audio: the fire stands still";
+    EXPECT_EQ(frame_of(palette, palette_bytes, 5), frame_of(palette, palette_bytes, 4)) << "and so does the flow";
+    EXPECT_NE(frame_of(palette, palette_bytes, 1), frame_of(palette, palette_bytes, 0)) << "flow moves each frame";
+}
+
+TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
+{
+    const auto r = run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "64", "--low", "#102030",
+                        "--dump-palette", "palette"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const bytes palette = read_bytes(path("palette"));
+    ASSERT_EQ(palette.size(), 5 * palette_bytes) << "frames default to the complete chunks";
+    for (std::size_t k = 1; k < 5; ++k) EXPECT_EQ(frame_of(palette, palette_bytes, k), frame_of(palette, palette_bytes, 0));
+    // #102030 is red 0x10, green 0x20, blue 0x30: entry 0 as (red, green, blue, flags).
+    EXPECT_EQ(frame_of(palette, palette_bytes, 0)[0], 0x10);
+    EXPECT_EQ(frame_of(palette, palette_bytes, 0)[1], 0x20);
+    EXPECT_EQ(frame_of(palette, palette_bytes, 0)[2], 0x30);
+    // The default high colour, COLORREF 0x003EFFFF, at entry 255.
+    EXPECT_EQ(bytes(palette.begin() + 1020, palette.begin() + 1024), (bytes{0xFF, 0xFF, 0x3E, 0x00}));
+}
+
+TEST_F(RenderCommand, GifHoldsEveryFrameAtTheFrameRate)
+{
+    const auto r = run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "64", "--frame-rate", "25",
+                        "--gif", "fire.gif", "--png", "frames"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path("fire.gif").c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->SWidth, 32);
+    EXPECT_EQ(gif->SHeight, 12) << "only the visible rows";
+    ASSERT_EQ(gif->ImageCount, 5);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        GraphicsControlBlock control{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
+        EXPECT_EQ(control.DelayTime, 4) << "25 frames per second are 4 hundredths each";
+    }
+    DGifCloseFile(gif, &error);
+    for (int k = 0; k < 5; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frames/frame-%05d.png", k);
+        EXPECT_FALSE(read_bytes(path(name)).empty()) << name;
+    }
+}
+
+TEST_F(RenderCommand, DemoTrackRendersWithoutAnyInput)
+{
+    const auto r = run({"render", "--mode", "64x200", "--frames", "30", "--dump-heat", "heat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const bytes heat = read_bytes(path("heat"));
+    ASSERT_EQ(heat.size(), 30u * 64 * 202);
+    const bytes last = frame_of(heat, 64 * 202, 29);
+    std::size_t hot_top = 0, hot_bottom = 0;
+    for (std::size_t x = 0; x < 64; ++x) {
+        hot_top += last[100 * 64 + x] > 0;
+        hot_bottom += last[190 * 64 + x] > 0;
+    }
+    EXPECT_EQ(hot_top, 0u) << "heat rises two rows a frame: 30 frames cannot reach row 100";
+    EXPECT_GT(hot_bottom, 32u) << "the music feeds the bottom rows";
+}
+
+TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--mode", "640x3"},
+        {"--mode", "0x480"},
+        {"--mode", "640by480"},
+        {"--frame-rate", "0"},
+        {"--frame-rate", "1001"},
+        {"--frames", "-1"},
+        {"--low", "#12345"},
+        {"--high", "red"},
+        {"--flow", "low,sideways"},
+        {"--raw-samples", "missing.f32", "--chunk", "64"},
+        {"--raw-samples", sweep},
+        {"--chunk", "64"},
+        {"--raw-samples", sweep, "--chunk", "0"},
+        {"--audio", "missing.wav"},
+        {"--audio", sweep},  // not a sound file
+        {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
+        {"--config", "missing.cfg"},
+        {"--gif", "no/such/folder/out.gif"},
+        {"--sparkle"},
+        {"--mode"},
+    };
+    for (const auto& bad : cases) {
+        std::vector<std::string> args = {"render", "--dump-heat", "heat", "--dump-palette", "palette"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 2) << bad[0];
+        EXPECT_EQ(r.err.find("pyrelle render: "), 0u) << bad[0] << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+        EXPECT_TRUE(files().empty()) << bad[0] << " left " << files().front();
+    }
+}
+
+TEST_F(RenderCommand, StoredSettingsApplyAndOptionsOverrideThem)
+{
+    ASSERT_EQ(run({"config", "write", "stored.cfg", "low_colour=#203040", "middle_colour=#00FF00", "frame_rate=50"}).status, 0);
+    const auto r = run({"render", "--config", "stored.cfg", "--middle", "#0000FF", "--mode", "16x8", "--raw-samples",
+                        sweep, "--chunk", "64", "--dump-palette", "palette", "--gif", "fire.gif"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const bytes palette = read_bytes(path("palette"));
+    ASSERT_GE(palette.size(), palette_bytes);
+    EXPECT_EQ(bytes(palette.begin(), palette.begin() + 3), (bytes{0x20, 0x30, 0x40})) << "stored low colour";
+    EXPECT_EQ(bytes(palette.begin() + 127 * 4, palette.begin() + 127 * 4 + 3), (bytes{0x00, 0x00, 0xFF}))
+        << "the explicit middle colour wins";
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path("fire.gif").c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    GraphicsControlBlock control{};
+    ASSERT_EQ(DGifSavedExtensionToGCB(gif, 0, &control), GIF_OK);
+    EXPECT_EQ(control.DelayTime, 2) << "the stored 50 frames per second";
+    DGifCloseFile(gif, &error);
+}
