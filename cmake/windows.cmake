@@ -22,3 +22,41 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_subdirectory(tests)
+
+# ---- The host's `shared` library -------------------------------------------------------------
+# The module imports uCreateWindowEx and uChooseColor from shared.dll by name. The host stand-in
+# builds that DLL (host_standin/shared); the module links an import library made from the .def.
+add_subdirectory(host_standin/shared)
+
+# ---- The module -----------------------------------------------------------------------------
+# Its code is one object library, linked into pyrelle.dll and, unchanged, into the Windows tests
+# that look inside it.
+add_library(pyrelle_module_objects OBJECT
+  # host binding
+  host/module_state.cpp
+  host/module_entry.cpp
+  host/service_lookup.cpp
+  host/component_services.cpp
+  # fire engine run
+  fire/sample_chunk.cpp
+  fire/fire_engine.cpp
+  fire/run_window.cpp
+  fire/render_loop.cpp
+  fire/visualisation_toggle.cpp
+  # preferences
+  prefs/mode_enumeration.cpp
+  prefs/preferences_page.cpp
+)
+target_link_libraries(pyrelle_module_objects PUBLIC pyrelle_core shared_import ddraw dxguid)
+target_compile_definitions(pyrelle_module_objects PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+add_library(pyrelle_module SHARED
+  $<TARGET_OBJECTS:pyrelle_module_objects>
+  host/pyrelle.def
+  prefs/pyrelle.rc
+)
+set_target_properties(pyrelle_module PROPERTIES OUTPUT_NAME pyrelle PREFIX "")
+target_link_libraries(pyrelle_module PRIVATE pyrelle_module_objects)
+
+add_subdirectory(tests/windows)
+add_subdirectory(bench/windows)

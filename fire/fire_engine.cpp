@@ -1,0 +1,188 @@
+#include "fire/fire_engine.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <new>
+
+#include "fire/heat_field.h"
+#include "fire/render_loop.h"
+#include "host/service_lookup.h"
+
+namespace pyrelle {
+namespace {
+
+// DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED:
+// the render thread uses the surfaces while this thread owns the window and the DirectDraw object.
+constexpr DWORD exclusive_level = 0x453;
+constexpr DWORD back_buffer_count = 2;  // triple buffering
+constexpr LONGLONG first_expiry = -100000;  // relative, in 100 ns units: 10 ms
+constexpr wchar_t frame_timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
+
+}  // namespace
+
+std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept
+{
+    // 0 cannot divide, and above 1000 the period would be 0, which fires the timer only once.
+    const bool usable = frame_rate >= 1 && frame_rate <= 1000;
+    return 1000 / (usable ? frame_rate : fallback_frame_rate);
+}
+
+bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept
+{
+    // Heat bytes are copied one per pixel, so any other depth would write past the surface's rows.
+    return bits_per_pixel == 8 && heat_field_size_supported(width, height);
+}
+
+fire_engine::fire_engine() noexcept = default;
+
+fire_engine::~fire_engine() { close_window(); }
+
+LRESULT fire_engine::set_up()
+{
+    const auto give_up = [this] {
+        close_window();
+        return LRESULT{0};
+    };
+    if (!display_mode_drawable(width_, height_, bits_per_pixel_)) {
+        return give_up();
+    }
+
+    ::ShowWindow(window_, SW_SHOW);
+    ::UpdateWindow(window_);
+
+    // Throws when the host has no single manager; the window then stays up, stranded.
+    {
+        service_ref manager;
+        find_unique_service(visualisation_manager_class, manager);
+        static_cast<visualisation_manager*>(manager.get())->create_stream(vis_stream_, 0);
+    }
+
+    if (FAILED(::DirectDrawCreateEx(nullptr, direct_draw_.put_void(), IID_IDirectDraw7, nullptr))) {
+        return give_up();
+    }
+    if (FAILED(direct_draw_->SetCooperativeLevel(window_, exclusive_level))) {
+        return give_up();
+    }
+    if (FAILED(direct_draw_->SetDisplayMode(static_cast<DWORD>(width_), static_cast<DWORD>(height_),
+                                            bits_per_pixel_, 0, 0))) {
+        return give_up();
+    }
+
+    surface_desc_ = DDSURFACEDESC2{};
+    surface_desc_.dwSize = sizeof(DDSURFACEDESC2);
+    surface_desc_.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    surface_desc_.dwBackBufferCount = back_buffer_count;
+    surface_desc_.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    if (FAILED(direct_draw_->CreateSurface(&surface_desc_, primary_surface_.put(), nullptr))) {
+        return give_up();
+    }
+
+    allocate_tables();  // std::bad_alloc strands the run like a lookup failure
+    start_colour_flow(flow_);
+
+    if (FAILED(direct_draw_->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256,
+                                           reinterpret_cast<PALETTEENTRY*>(palette_entries_.get()),
+                                           palette_object_.put(), nullptr))) {
+        return give_up();
+    }
+    if (!start_render_thread()) {
+        return give_up();
+    }
+
+    // From here on nothing is tested: the run goes on whatever these return.
+    primary_surface_->SetPalette(palette_object_.get());
+    palette_object_->SetEntries(0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(palette_entries_.get()));
+    surface_desc_.ddsCaps.dwCaps = DDSCAPS_BACKBUFFER;
+    primary_surface_->GetAttachedSurface(&surface_desc_.ddsCaps, back_buffer_.put());
+    surface_desc_.dwSize = sizeof(DDSURFACEDESC2);
+    primary_surface_->GetSurfaceDesc(&surface_desc_);
+    row_skip_ = surface_desc_.lPitch - width_;
+    start_colour_ramps(flow_);
+
+    LARGE_INTEGER due;
+    due.QuadPart = first_expiry;
+    ::SetWaitableTimer(frame_timer_.get(), &due, timer_period_ms(frame_rate_), nullptr, nullptr, FALSE);
+    ::ResumeThread(render_thread_.get());
+    return 0;
+}
+
+void fire_engine::allocate_tables()
+{
+    // Sizes past the address space cannot come from a mode DirectDraw accepted, but the product
+    // must not wrap on a 32-bit build.
+    const std::uint64_t heat_bytes = static_cast<std::uint64_t>(width_) * (static_cast<std::uint64_t>(height_) + 2);
+    if (heat_bytes > std::numeric_limits<std::size_t>::max()) {
+        throw std::bad_alloc();
+    }
+
+    palette_entries_.reset(new palette_entry[palette_size]);
+    flow_.palette_entries = palette_entries_.get();
+    heat_.reset(new std::uint8_t[static_cast<std::size_t>(heat_bytes)]());
+    low_ramp_.reset(new colour[ramp_size]);
+    flow_.low_ramp = low_ramp_.get();
+    middle_ramp_.reset(new colour[ramp_size]);
+    flow_.middle_ramp = middle_ramp_.get();
+    high_ramp_.reset(new colour[ramp_size]);
+    flow_.high_ramp = high_ramp_.get();
+}
+
+bool fire_engine::start_render_thread()
+{
+    // The timer and the stop event exist before the thread, so a thread that exists can always
+    // be stopped: a failure here never leaves a suspended thread that tear_down would wait for.
+    frame_timer_.reset(::CreateWaitableTimerW(nullptr, FALSE, frame_timer_name));
+    if (!frame_timer_) {
+        return false;
+    }
+    stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!stop_event_) {
+        return false;
+    }
+    render_thread_.reset(::CreateThread(nullptr, 0, render_thread_entry, this, CREATE_SUSPENDED, nullptr));
+    return static_cast<bool>(render_thread_);
+}
+
+bool fire_engine::tear_down() noexcept
+{
+    {
+        // Held while the thread ends: a frame in progress completes first, and a thread woken
+        // later finds the lock taken, draws nothing and sees the stop at its next wait.
+        const auto held = lock_.lock();
+        if (render_thread_) {
+            ::SetEvent(stop_event_.get());
+            // A thread that set_up never resumed must run to see the stop; for a running thread
+            // this does nothing.
+            ::ResumeThread(render_thread_.get());
+            ::WaitForSingleObject(render_thread_.get(), INFINITE);
+            render_thread_.reset();
+        }
+        frame_timer_.reset();
+        stop_event_.reset();
+    }
+
+    palette_object_.reset();
+    back_buffer_.reset();
+    primary_surface_.reset();
+    if (direct_draw_) {
+        direct_draw_->FlipToGDISurface();
+        direct_draw_->RestoreDisplayMode();
+        direct_draw_->SetCooperativeLevel(window_, DDSCL_NORMAL);
+        direct_draw_.reset();
+    }
+
+    flow_.palette_entries = nullptr;
+    flow_.low_ramp = nullptr;
+    flow_.middle_ramp = nullptr;
+    flow_.high_ramp = nullptr;
+    palette_entries_.reset();
+    heat_.reset();
+    low_ramp_.reset();
+    middle_ramp_.reset();
+    high_ramp_.reset();
+
+    vis_stream_.reset();
+    return true;
+}
+
+}  // namespace pyrelle

@@ -1,0 +1,145 @@
+#pragma once
+// One full-screen showing of the fire: its window, DirectDraw in exclusive 8-bit mode with a
+// triple-buffered flip chain, the palette, the heat field and colour tables, the frame timer and
+// the render thread. The module has a single engine, made at load and destroyed at unload.
+//
+// Threads: the host's user-interface thread runs open, the window's messages (so set_up,
+// tear_down and close_window) and is_running. The render thread (render_loop.cpp) draws while it
+// holds `lock_`, which it only ever tries. set_paused may come from any thread.
+//
+// A run's start happens inside the window's creation: when open returns, the run is either under
+// way, already gone (a failed step), or stranded (an exception left set_up: the window stays up
+// with whatever was made, no frames are drawn, and Escape or the toggle ends it).
+#include <windows.h>
+
+#include <ddraw.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "fire/colour_flow.h"
+#include "fire/fire_palette.h"
+#include "host/host_interfaces.h"
+#include "support/com_ptr.h"
+#include "support/critical_section.h"
+#include "support/win32_handles.h"
+
+namespace pyrelle {
+
+class sample_chunk;
+
+// What a run starts from: ten 32-bit values, a display mode first.
+struct fire_settings {
+    std::int32_t width;
+    std::int32_t height;
+    std::uint32_t bits_per_pixel;
+    colour low_colour;
+    colour middle_colour;
+    colour high_colour;
+    std::uint32_t low_flow;  // only the low byte counts
+    std::uint32_t middle_flow;
+    std::uint32_t high_flow;
+    std::int32_t frame_rate;  // frames per second
+};
+static_assert(sizeof(fire_settings) == 40, "fire_settings is ten 32-bit values");
+
+// Frames per second that a run uses when the stored rate is outside 1..1000.
+constexpr std::int32_t fallback_frame_rate = 24;
+// Timer period in milliseconds for a stored frame rate (integer division, as the host's timer
+// takes whole milliseconds): 24 gives 41, 30 gives 33; outside 1..1000 the fallback rate's.
+std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept;
+
+// Whether a mode can be shown: one byte per pixel, and a field the heat filter can work on.
+bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept;
+
+// The run window's class, shared by every engine of the module. The count is of windows made
+// with the class and not yet accounted as destroyed; the atom is 0 while the class is not
+// registered.
+std::int32_t window_class_use_count() noexcept;
+ATOM window_class_atom() noexcept;
+
+class fire_engine {
+public:
+    fire_engine() noexcept;
+    // Ends a run whose window still exists.
+    ~fire_engine();
+    fire_engine(const fire_engine&) = delete;
+    fire_engine& operator=(const fire_engine&) = delete;
+
+    // Takes the settings, registers the window class when needed and creates the run's window,
+    // whose creation starts the run. The window, or null when no window was made (the class
+    // could not be registered, or a run's window already exists).
+    HWND open(const fire_settings& settings);
+
+    // Destroys the run's window (which tears the run down) and accounts for it.
+    void close_window();
+
+    // True while a run's window exists (Starting, Running, Stranded).
+    bool is_running() const noexcept { return window_ != nullptr; }
+
+    // The pause flag: while set the render thread shows its last picture without advancing.
+    // It outlives runs, so a run started while it is set starts paused.
+    void set_paused(bool paused) noexcept { paused_.store(paused, std::memory_order_relaxed); }
+    bool paused() const noexcept { return paused_.load(std::memory_order_relaxed); }
+
+    // The window's messages, after the window procedure has found the engine.
+    LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+
+    // The start sequence, inside WM_CREATE. Always 0: a failed step ends the run silently.
+    LRESULT set_up();
+    // Stops the render thread and releases everything the run made; safe to call again.
+    bool tear_down() noexcept;
+
+private:
+    static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void account_window_destroyed() noexcept;
+    void allocate_tables();
+    bool start_render_thread();
+
+    friend DWORD WINAPI render_thread_entry(void* engine) noexcept;
+    friend std::uint32_t render_loop(fire_engine& engine);
+    friend bool fetch_samples(fire_engine& engine, sample_chunk& chunk);
+    friend void draw_frame(fire_engine& engine, sample_chunk& chunk);
+    friend struct fire_engine_inspector;  // tests look inside a run
+
+    // The run's settings; they keep their values between runs.
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    std::uint32_t bits_per_pixel_ = 0;
+    std::int32_t frame_rate_ = 0;  // as stored; timer_period_ms brings it into range
+
+    // Written on the host's playback thread, read by the render thread at every frame.
+    std::atomic<bool> paused_{false};
+    static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free,
+                  "the pause flag is one lock-free byte");
+
+    HWND window_ = nullptr;  // non-null exactly while the run's window exists
+    bool window_counted_ = false;  // this window still holds one of the class's uses
+
+    kernel_handle render_thread_;
+    kernel_handle frame_timer_;
+    // Manual-reset: once set it wakes the render thread from every later wait, so the thread
+    // ends however many timer expiries are pending.
+    kernel_handle stop_event_;
+    critical_section lock_;
+
+    com_ptr<IDirectDraw7> direct_draw_;
+    com_ptr<IDirectDrawSurface7> primary_surface_;
+    // GetAttachedSurface added a reference, which tear_down gives back before the chain goes.
+    com_ptr<IDirectDrawSurface7> back_buffer_;
+    com_ptr<IDirectDrawPalette> palette_object_;
+    DDSURFACEDESC2 surface_desc_{};  // scratch: CreateSurface, GetSurfaceDesc, every Lock
+
+    std::unique_ptr<std::uint8_t[]> heat_;                // width x (height + 2)
+    std::unique_ptr<palette_entry[]> palette_entries_;   // 256
+    std::unique_ptr<colour[]> low_ramp_;                 // 256 each
+    std::unique_ptr<colour[]> middle_ramp_;
+    std::unique_ptr<colour[]> high_ramp_;
+    colour_flow flow_;  // anchors, switches, end points and step; points at the tables above
+
+    std::int32_t row_skip_ = 0;  // surface pitch minus width, taken once at run start
+    service_ref vis_stream_;     // the host's visualisation_stream for this run
+};
+
+}  // namespace pyrelle

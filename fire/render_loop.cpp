@@ -1,0 +1,110 @@
+#include "fire/render_loop.h"
+
+#include "fire/fire_engine.h"
+#include "fire/heat_field.h"
+#include "fire/sample_chunk.h"
+
+namespace pyrelle {
+
+DWORD WINAPI render_thread_entry(void* engine) noexcept
+{
+    try {
+        return render_loop(*static_cast<fire_engine*>(engine));
+    } catch (...) {
+        // Letting it go would terminate the host; the run simply stops drawing.
+        return 0;
+    }
+}
+
+std::uint32_t render_loop(fire_engine& engine)
+{
+    sample_chunk chunk;
+    // Both handles outlive the thread: tear_down closes them only after the thread has ended.
+    // The stop event comes first so that it wins over a timer expiry that is due at once.
+    const HANDLE waits[] = {engine.stop_event_.get(), engine.frame_timer_.get()};
+    for (;;) {
+        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+            break;
+        }
+        const auto held = engine.lock_.try_lock();
+        if (!held) {
+            continue;  // dropped, not delayed
+        }
+        draw_frame(engine, chunk);
+    }
+    chunk.clear();
+    return 0;
+}
+
+bool fetch_samples(fire_engine& engine, sample_chunk& chunk)
+{
+    auto* const stream = static_cast<visualisation_stream*>(engine.vis_stream_.get());
+    if (stream == nullptr) {
+        return false;
+    }
+    double time = 0.0;
+    if (!stream->current_time(&time)) {
+        return false;
+    }
+    if (!stream->fill_chunk(chunk, time, requested_chunk_size)) {
+        stream->fill_chunk_fallback(chunk, time, requested_chunk_size);
+    }
+    return true;
+}
+
+namespace {
+
+// The copy writes `width` bytes into each of `height` rows `width + row_skip` bytes apart; a
+// surface that Lock reports smaller than that would be written past its end.
+bool surface_holds_frame(const DDSURFACEDESC2& locked, std::int32_t width, std::int32_t height,
+                         std::int32_t row_skip) noexcept
+{
+    return locked.lpSurface != nullptr && row_skip >= 0 && locked.lPitch >= width + row_skip &&
+           locked.dwHeight >= static_cast<DWORD>(height);
+}
+
+}  // namespace
+
+void draw_frame(fire_engine& engine, sample_chunk& chunk)
+{
+    IDirectDrawSurface7* const primary = engine.primary_surface_.get();
+    IDirectDrawSurface7* const back = engine.back_buffer_.get();
+    if (primary == nullptr || back == nullptr) {
+        return;
+    }
+    if (primary->IsLost() != DD_OK) {
+        primary->Restore();
+    }
+    // No DDLOCK_WAIT: a busy or lost surface drops this frame instead of holding up the next.
+    if (FAILED(back->Lock(nullptr, &engine.surface_desc_, 0, nullptr))) {
+        return;
+    }
+    if (!surface_holds_frame(engine.surface_desc_, engine.width_, engine.height_, engine.row_skip_)) {
+        back->Unlock(nullptr);
+        return;
+    }
+    try {
+        // A fetch that leaves no samples has nothing to seed the fire with: the frame stands still.
+        if (!engine.paused() && fetch_samples(engine, chunk) && chunk.sample_count() != 0) {
+            if (engine.flow_.any_flow()) {
+                advance_colour_flow(engine.flow_);
+                engine.palette_object_->SetEntries(0, 0, palette_size,
+                                                   reinterpret_cast<PALETTEENTRY*>(engine.palette_entries_.get()));
+            }
+            seed_bottom_rows(engine.heat_.get(), engine.width_, engine.height_, chunk.samples(),
+                             chunk.sample_count());
+            propagate_heat(engine.heat_.get(), engine.width_, engine.height_);
+        }
+    } catch (...) {
+        back->Unlock(nullptr);
+        throw;
+    }
+    // Every locked frame is presented, advanced or not, so a paused or silent run keeps showing
+    // its frozen picture.
+    copy_frame(static_cast<std::uint8_t*>(engine.surface_desc_.lpSurface), engine.heat_.get(), engine.width_,
+               engine.height_, engine.row_skip_);
+    back->Unlock(nullptr);
+    primary->Flip(back, DDFLIP_WAIT);
+}
+
+}  // namespace pyrelle

@@ -1,0 +1,84 @@
+#pragma once
+// Four of the module's five services: the component info the host shows, the main-menu command
+// that switches the fire on and off, the start-up hook that lists the display modes, and the
+// playback listener that freezes the fire while nothing plays. All of them work on the module-wide
+// state (host/module_state.h).
+#include <cstdint>
+
+#include "host/host_interfaces.h"
+#include "host/static_service.h"
+
+namespace pyrelle {
+
+// Also the title of the run's window and the name of the preferences page.
+inline constexpr char component_name[] = "Pyrelle visualisation";
+inline constexpr char component_version[] = "0.93";
+
+// "Compiled: <Mmm dd yyyy> <hh:mm:ss>", a line feed, then the credits line.
+extern const char* const component_about_text;
+
+class component_info_service final : public static_service<component_info, component_info_service> {
+public:
+    static constexpr guid class_id = component_info_class;
+
+    void file_name(text_object& out) override;  // "" until the host supplies the module texts
+    void name(text_object& out) override;
+    void version(text_object& out) override;
+    void about(text_object& out) override;
+};
+
+// {27865D33-98EE-4484-9C46-172F9AA1A02B}
+inline constexpr guid toggle_command_guid{0x27865D33, 0x98EE, 0x4484, {0x9C, 0x46, 0x17, 0x2F, 0x9A, 0xA1, 0xA0, 0x2B}};
+// {29272FEC-21C7-4B00-A9A7-01A8CE675EBF}: the host's View, Visualisations group.
+inline constexpr guid visualisations_menu_guid{0x29272FEC, 0x21C7, 0x4B00, {0xA9, 0xA7, 0x01, 0xA8, 0xCE, 0x67, 0x5E, 0xBF}};
+inline constexpr char toggle_command_description[] = "Toggle on/off pyrelle visualisation.";
+inline constexpr std::uint32_t toggle_command_ordering = 0x80000000u;
+
+// One command, index 0, which toggles the run; every other index names nothing and does nothing.
+class menu_command_service final : public static_service<menu_command, menu_command_service> {
+public:
+    static constexpr guid class_id = menu_command_class;
+
+    std::uint32_t command_count() override;
+    guid command_guid(std::uint32_t index) override;
+    void command_name(std::uint32_t index, text_object& out) override;
+    bool command_description(std::uint32_t index, text_object& out) override;
+    guid parent_guid() override;
+    std::uint32_t ordering_value() override;
+    // Checked while a run is going, else disabled while there is no mode to run in.
+    bool display_state(std::uint32_t index, text_object& out, std::uint32_t* flags) override;
+    void execute(std::uint32_t index, service_base* callback) override;
+};
+
+class lifecycle_service final : public static_service<lifecycle, lifecycle_service> {
+public:
+    static constexpr guid class_id = lifecycle_class;
+
+    void on_start() override;  // builds the mode list
+    void on_shutdown() override;
+};
+
+// Events 1, 2 and 4: new track, stop, pause.
+inline constexpr std::uint32_t playback_event_mask = 22;
+
+// A new track resumes the fire, a stop freezes it, a pause event copies its state into the pause
+// flag. Every reference an event brings is released, whether or not the event was asked for.
+class playback_listener_service final : public static_service<playback_listener, playback_listener_service> {
+public:
+    static constexpr guid class_id = playback_listener_class;
+
+    std::uint32_t event_mask() override;
+
+    void on_event_0(std::uint64_t value) override;
+    void on_new_track(service_base* track) override;
+    void on_stop(std::uint32_t reason) override;
+    void on_event_3(std::uint64_t value) override;
+    void on_pause(bool paused) override;
+    void on_event_5(service_base* reference) override;
+    void on_event_6(std::uint32_t value) override;
+    void on_event_7(std::uint32_t value) override;
+    void on_event_8(std::uint64_t value) override;
+    void on_event_9(std::uint32_t value) override;
+};
+
+}  // namespace pyrelle

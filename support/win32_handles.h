@@ -1,0 +1,73 @@
+#pragma once
+// Move-only owners of Win32 handles. Each handle kind is described by a traits type that names
+// its "no handle" value and the call that closes it; the owner closes exactly once.
+//
+// reset() closes the held handle and leaves the owner empty; release() hands the handle over
+// without closing it; put() closes the held handle first and then gives the address for a call
+// that fills it.
+#include <windows.h>
+
+#include <utility>
+
+namespace pyrelle {
+
+template <typename Traits>
+class unique_handle {
+public:
+    using handle_type = typename Traits::handle_type;
+
+    unique_handle() noexcept = default;
+    explicit unique_handle(handle_type handle) noexcept : handle_(handle) {}
+    unique_handle(const unique_handle&) = delete;
+    unique_handle& operator=(const unique_handle&) = delete;
+    unique_handle(unique_handle&& other) noexcept : handle_(other.release()) {}
+    unique_handle& operator=(unique_handle&& other) noexcept
+    {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    ~unique_handle() { reset(); }
+
+    // Closes what is held and takes `handle` (the "no handle" value by default).
+    void reset(handle_type handle = Traits::invalid()) noexcept
+    {
+        const handle_type old = std::exchange(handle_, handle);
+        if (old != Traits::invalid()) {
+            Traits::close(old);
+        }
+    }
+
+    [[nodiscard]] handle_type release() noexcept { return std::exchange(handle_, Traits::invalid()); }
+
+    handle_type* put() noexcept
+    {
+        reset();
+        return &handle_;
+    }
+
+    handle_type get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return handle_ != Traits::invalid(); }
+
+private:
+    handle_type handle_ = Traits::invalid();
+};
+
+// Threads, events, timers, mutexes: null means none.
+struct kernel_handle_traits {
+    using handle_type = HANDLE;
+    static handle_type invalid() noexcept { return nullptr; }
+    static void close(handle_type handle) noexcept { ::CloseHandle(handle); }
+};
+using kernel_handle = unique_handle<kernel_handle_traits>;
+
+// CreateFile and friends report failure as INVALID_HANDLE_VALUE rather than null.
+struct file_handle_traits {
+    using handle_type = HANDLE;
+    static handle_type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(handle_type handle) noexcept { ::CloseHandle(handle); }
+};
+using file_handle = unique_handle<file_handle_traits>;
+
+}  // namespace pyrelle

@@ -1,0 +1,134 @@
+// The Win32 owners: each closes exactly what it holds, exactly once.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vector>
+
+#include "support/com_ptr.h"
+#include "support/critical_section.h"
+#include "support/win32_handles.h"
+
+namespace pyrelle {
+namespace {
+
+std::vector<int> closed;
+
+struct counted_traits {
+    using handle_type = int;
+    static int invalid() noexcept { return -1; }
+    static void close(int handle) noexcept { closed.push_back(handle); }
+};
+using counted_handle = unique_handle<counted_traits>;
+
+TEST(UniqueHandle, ClosesWhatItHoldsOnce)
+{
+    closed.clear();
+    {
+        counted_handle empty;
+        EXPECT_FALSE(empty);
+        counted_handle held(3);
+        held.reset(4);  // closes 3
+        EXPECT_EQ(held.get(), 4);
+        counted_handle moved(std::move(held));
+        EXPECT_FALSE(held);
+        counted_handle target(5);
+        target = std::move(moved);  // closes 5
+        EXPECT_EQ(target.get(), 4);
+    }  // closes 4
+    EXPECT_EQ(closed, (std::vector<int>{3, 5, 4}));
+}
+
+TEST(UniqueHandle, ReleaseHandsOverAndPutClosesFirst)
+{
+    closed.clear();
+    counted_handle held(7);
+    EXPECT_EQ(held.release(), 7);
+    EXPECT_FALSE(held);
+    held.reset(8);
+    int* slot = held.put();
+    EXPECT_EQ(closed, (std::vector<int>{8}));
+    EXPECT_EQ(*slot, -1);
+    *slot = 9;
+    EXPECT_EQ(held.get(), 9);
+    held.reset();
+    EXPECT_EQ(closed, (std::vector<int>{8, 9}));
+}
+
+TEST(UniqueHandle, KernelHandleReallyCloses)
+{
+    HANDLE raw = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(raw, nullptr);
+    HANDLE duplicate = nullptr;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), raw, ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                                  DUPLICATE_SAME_ACCESS));
+    kernel_handle event(raw);
+    event.reset();
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(raw, &flags));
+    ::CloseHandle(duplicate);
+}
+
+struct counted_object {
+    int references = 1;
+    unsigned long Release() { return static_cast<unsigned long>(--references); }
+};
+
+TEST(ComPtr, ReleasesItsOneReference)
+{
+    counted_object a, b;
+    {
+        com_ptr<counted_object> held(&a);
+        held.reset(&b);
+        EXPECT_EQ(a.references, 0);
+        com_ptr<counted_object> moved(std::move(held));
+        EXPECT_EQ(held.get(), nullptr);
+        EXPECT_EQ(b.references, 1);
+    }
+    EXPECT_EQ(b.references, 0);
+
+    counted_object c;
+    com_ptr<counted_object> handed(&c);
+    EXPECT_EQ(handed.release(), &c);
+    EXPECT_EQ(c.references, 1);
+
+    counted_object d;
+    com_ptr<counted_object> filled(&d);
+    counted_object** slot = filled.put();
+    EXPECT_EQ(d.references, 0);
+    EXPECT_EQ(*slot, nullptr);
+}
+
+DWORD WINAPI try_from_other_thread(void* section)
+{
+    return static_cast<bool>(static_cast<critical_section*>(section)->try_lock()) ? 1 : 0;
+}
+
+DWORD try_elsewhere(critical_section& section)
+{
+    HANDLE thread = ::CreateThread(nullptr, 0, try_from_other_thread, &section, 0, nullptr);
+    ::WaitForSingleObject(thread, INFINITE);
+    DWORD result = 2;
+    ::GetExitCodeThread(thread, &result);
+    ::CloseHandle(thread);
+    return result;
+}
+
+TEST(CriticalSection, TryLockFailsWhileAnotherThreadHoldsIt)
+{
+    critical_section section;
+    {
+        const auto held = section.lock();
+        EXPECT_EQ(try_elsewhere(section), 0u);
+    }
+    EXPECT_EQ(try_elsewhere(section), 1u) << "the guard left the section";
+    {
+        const auto held = section.try_lock();
+        ASSERT_TRUE(held);
+        EXPECT_EQ(try_elsewhere(section), 0u);
+    }
+    EXPECT_EQ(try_elsewhere(section), 1u);
+}
+
+}  // namespace
+}  // namespace pyrelle

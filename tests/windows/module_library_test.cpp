@@ -1,0 +1,107 @@
+// The built pyrelle.dll as the host loads it: found by name, entered through its one export, its
+// own static state fresh, its resources the same as the ones the other tests open.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/host_interfaces.h"
+#include "support/utf8_string.h"
+#include "tests/windows/test_registry.h"
+
+namespace pyrelle {
+namespace {
+
+using get_interface_function = module_interface*(__cdecl*)(host_service_registry*, HINSTANCE);
+
+class loaded_library {
+public:
+    explicit loaded_library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+    ~loaded_library()
+    {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    loaded_library(const loaded_library&) = delete;
+    loaded_library& operator=(const loaded_library&) = delete;
+    HMODULE get() const noexcept { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+std::vector<BYTE> resource_bytes(HMODULE module, LPCWSTR type, LPCWSTR name)
+{
+    HRSRC const found = FindResourceW(module, name, type);
+    if (found == nullptr) return {};
+    const BYTE* const data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    return std::vector<BYTE>(data, data + SizeofResource(module, found));
+}
+
+TEST(ModuleLibrary, LoadsAndHandsOutItsFreshServiceList)
+{
+    loaded_library library(L"pyrelle.dll");
+    ASSERT_NE(library.get(), nullptr) << "pyrelle.dll not found beside the test";
+    // Through a pointer to a function without prototype, as GetProcAddress results are meant to go.
+    auto const get_interface = reinterpret_cast<get_interface_function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library.get(), "orvanel_get_interface")));
+    ASSERT_NE(get_interface, nullptr);
+
+    test::test_registry registry;
+    module_interface* const module = get_interface(&registry, library.get());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->interface_version(), 71u);
+
+    const guid* const expected[] = {&playback_listener_class, &lifecycle_class, &preferences_page_class,
+                                    &menu_command_class, &component_info_class};
+    service_entry* entry = module->first_entry();
+    component_info* info = nullptr;
+    for (const guid* service_class : expected) {
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(*entry->service_class, *service_class);
+        if (*service_class == component_info_class) {
+            service_ref out;
+            entry->instantiate(out);
+            info = static_cast<component_info*>(out.get());
+        }
+        entry = entry->next;
+    }
+    EXPECT_EQ(entry, nullptr);
+    ASSERT_NE(info, nullptr);
+
+    // This copy of the module has never been given its texts.
+    utf8_string text("not yet set");
+    info->file_name(text);
+    EXPECT_STREQ(text.text(), "");
+    module->set_module_texts("x", "C:\\Orvanel\\components\\pyrelle.dll");
+    info->file_name(text);
+    EXPECT_STREQ(text.text(), "C:\\Orvanel\\components\\pyrelle.dll");
+    info->version(text);
+    EXPECT_STREQ(text.text(), "0.93");
+}
+
+TEST(ModuleLibrary, CarriesThePreferencesDialogAndVersion)
+{
+    loaded_library library(L"pyrelle.dll");
+    ASSERT_NE(library.get(), nullptr);
+    const std::vector<BYTE> in_library = resource_bytes(library.get(), RT_DIALOG, MAKEINTRESOURCEW(101));
+    const std::vector<BYTE> checked_here = resource_bytes(GetModuleHandleW(nullptr), RT_DIALOG, MAKEINTRESOURCEW(101));
+    ASSERT_FALSE(in_library.empty());
+    EXPECT_EQ(in_library, checked_here) << "the DLL's dialog differs from the one the page tests open";
+
+    std::vector<BYTE> version = resource_bytes(library.get(), RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
+    ASSERT_FALSE(version.empty());
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(93, 0));
+    wchar_t* file_version = nullptr;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                               reinterpret_cast<void**>(&file_version), &size));
+    EXPECT_EQ(std::wstring(file_version), L"0.93");
+}
+
+}  // namespace
+}  // namespace pyrelle

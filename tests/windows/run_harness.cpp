@@ -1,0 +1,137 @@
+#include "tests/windows/run_harness.h"
+
+#include <ddraw.h>
+
+#include <algorithm>
+
+#include "host/module_state.h"
+#include "support/com_ptr.h"
+#include "support/utf16_buffer.h"
+
+namespace pyrelle {
+namespace test {
+
+void pump_messages(DWORD ms)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + ms;
+    for (;;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            return;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
+                                    QS_ALLINPUT);
+    }
+}
+
+bool operator==(const screen_mode& a, const screen_mode& b)
+{
+    return a.width == b.width && a.height == b.height && a.bits_per_pixel == b.bits_per_pixel;
+}
+
+screen_mode current_screen_mode()
+{
+    com_ptr<IDirectDraw7> direct_draw;
+    if (FAILED(::DirectDrawCreateEx(nullptr, direct_draw.put_void(), IID_IDirectDraw7, nullptr))) {
+        return {0, 0, 0};
+    }
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof(desc);
+    if (FAILED(direct_draw->GetDisplayMode(&desc))) {
+        return {0, 0, 0};
+    }
+    return {desc.dwWidth, desc.dwHeight, desc.ddpfPixelFormat.dwRGBBitCount};
+}
+
+bool run_window_class_registered()
+{
+    const utf16_buffer name(module::window_class_name().text());
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof(found);
+    return ::GetClassInfoExW(module::instance(), reinterpret_cast<const wchar_t*>(name.data()), &found) != FALSE;
+}
+
+std::int64_t ticks_now()
+{
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double seconds_since(std::int64_t ticks)
+{
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(ticks_now() - ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace test
+
+bool fire_engine_inspector::render_thread_ended(const fire_engine& engine)
+{
+    return engine.render_thread_ && ::WaitForSingleObject(engine.render_thread_.get(), 0) == WAIT_OBJECT_0;
+}
+
+std::vector<std::uint8_t> fire_engine_inspector::heat(fire_engine& engine)
+{
+    const auto held = engine.lock_.lock();
+    if (!engine.heat_) {
+        return {};
+    }
+    const std::size_t bytes = static_cast<std::size_t>(engine.width_) * static_cast<std::size_t>(engine.height_ + 2);
+    return std::vector<std::uint8_t>(engine.heat_.get(), engine.heat_.get() + bytes);
+}
+
+namespace {
+
+template <typename Visit>
+bool visit_front_rows(IDirectDrawSurface7* primary, DWORD lock_flags, Visit visit)
+{
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof(desc);
+    if (primary == nullptr || FAILED(primary->Lock(nullptr, &desc, DDLOCK_WAIT | lock_flags, nullptr))) {
+        return false;
+    }
+    auto* row = static_cast<std::uint8_t*>(desc.lpSurface);
+    for (DWORD y = 0; y < desc.dwHeight; ++y, row += desc.lPitch) {
+        visit(row, desc.dwWidth);
+    }
+    primary->Unlock(nullptr);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> fire_engine_inspector::front_buffer(fire_engine& engine)
+{
+    const auto held = engine.lock_.lock();
+    std::vector<std::uint8_t> pixels;
+    visit_front_rows(engine.primary_surface_.get(), DDLOCK_READONLY,
+                     [&pixels](const std::uint8_t* row, DWORD width) { pixels.insert(pixels.end(), row, row + width); });
+    return pixels;
+}
+
+void fire_engine_inspector::fill_front_buffer(fire_engine& engine, std::uint8_t index)
+{
+    const auto held = engine.lock_.lock();
+    visit_front_rows(engine.primary_surface_.get(), 0,
+                     [index](std::uint8_t* row, DWORD width) { std::fill(row, row + width, index); });
+}
+
+std::vector<palette_entry> fire_engine_inspector::palette(fire_engine& engine)
+{
+    const auto held = engine.lock_.lock();
+    std::vector<palette_entry> entries(palette_size);
+    if (!engine.palette_object_ ||
+        FAILED(engine.palette_object_->GetEntries(0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(entries.data())))) {
+        return {};
+    }
+    return entries;
+}
+
+}  // namespace pyrelle

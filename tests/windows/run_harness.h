@@ -1,0 +1,59 @@
+#pragma once
+// What the whole-run tests need around the module: a message pump (the module has no loop of its
+// own, the host's would run it), the display mode as a separate DirectDraw object sees it, and a
+// look inside a running fire_engine.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "fire/fire_engine.h"
+#include "fire/fire_palette.h"
+
+namespace pyrelle {
+
+namespace test {
+
+// Dispatches this thread's messages for about `ms` milliseconds.
+void pump_messages(DWORD ms);
+
+struct screen_mode {
+    DWORD width;
+    DWORD height;
+    DWORD bits_per_pixel;
+};
+bool operator==(const screen_mode& a, const screen_mode& b);
+screen_mode current_screen_mode();
+
+// Whether the run window's class is registered for the module's instance.
+bool run_window_class_registered();
+
+double seconds_since(std::int64_t ticks);
+std::int64_t ticks_now();
+
+}  // namespace test
+
+// Reads and pokes a run from the test thread. Whatever touches the surfaces or the heat field
+// holds the engine's lock, so the render thread drops its frames meanwhile.
+struct fire_engine_inspector {
+    static HWND window(const fire_engine& engine) { return engine.window_; }
+    static bool has_render_thread(const fire_engine& engine) { return static_cast<bool>(engine.render_thread_); }
+    static bool render_thread_ended(const fire_engine& engine);
+    static bool has_direct_draw(const fire_engine& engine) { return static_cast<bool>(engine.direct_draw_); }
+    static bool has_tables(const fire_engine& engine) { return static_cast<bool>(engine.heat_); }
+    static std::int32_t width(const fire_engine& engine) { return engine.width_; }
+    static std::int32_t height(const fire_engine& engine) { return engine.height_; }
+    static std::int32_t row_skip(const fire_engine& engine) { return engine.row_skip_; }
+
+    // The whole field, width x (height + 2) bytes.
+    static std::vector<std::uint8_t> heat(fire_engine& engine);
+    // The visible picture as palette indices, width x height bytes.
+    static std::vector<std::uint8_t> front_buffer(fire_engine& engine);
+    static void fill_front_buffer(fire_engine& engine, std::uint8_t index);
+    static std::vector<palette_entry> palette(fire_engine& engine);
+
+    // Blocks the render thread's frames until the returned guard goes.
+    static critical_section::guard hold_lock(fire_engine& engine) { return engine.lock_.lock(); }
+};
+
+}  // namespace pyrelle

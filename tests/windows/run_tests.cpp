@@ -1,0 +1,447 @@
+// Whole full-screen runs under the Wine virtual desktop: start and end by the toggle, Escape and
+// WM_CLOSE, pause, silent and failing streams, refused modes and the stranded start. After every
+// run the desktop's display mode is back, no window is left and the class is unregistered.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "config/configuration.h"
+#include "fire/fire_engine.h"
+#include "fire/visualisation_toggle.h"
+#include "prefs/display_mode_list.h"
+#include "support/win32_handles.h"
+#include "tests/windows/run_harness.h"
+#include "tests/windows/test_registry.h"
+#include "tests/windows/test_stream.h"
+
+namespace pyrelle {
+namespace {
+
+using test::pump_messages;
+using inspect = fire_engine_inspector;
+
+bool all_zero(const std::vector<std::uint8_t>& bytes)
+{
+    return !bytes.empty() && std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+// The front surface over several frames: the chain flips between surfaces, so one look could
+// catch a stale one.
+bool front_stays_zero(fire_engine& engine)
+{
+    for (int look = 0; look < 6; ++look) {
+        if (!all_zero(fire_engine_inspector::front_buffer(engine))) {
+            return false;
+        }
+        pump_messages(50);
+    }
+    return true;
+}
+
+class FireRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registry_.add(visualisation_manager_class, &manager_);
+        use_registry(&registry_);
+        desktop_ = test::current_screen_mode();
+        ASSERT_NE(desktop_.width, 0u) << "no DirectDraw: run under the virtual desktop";
+        modes_.append({640, 480, 8});
+    }
+
+    void TearDown() override
+    {
+        if (engine_.is_running()) {
+            engine_.close_window();
+        }
+        pump_messages(20);
+        EXPECT_FALSE(engine_.is_running());
+        EXPECT_TRUE(test::current_screen_mode() == desktop_) << "display mode not restored";
+        EXPECT_FALSE(test::run_window_class_registered());
+        EXPECT_EQ(window_class_use_count(), 0);
+        EXPECT_EQ(window_class_atom(), 0);
+        EXPECT_EQ(stream_.references.load(), 0) << "the run's stream was not released";
+    }
+
+    static void use_registry(host_service_registry* registry)
+    {
+        orvanel_get_interface(registry, ::GetModuleHandleW(nullptr));
+    }
+
+    void toggle() { toggle_visualisation(engine_, modes_, settings_); }
+
+    // Starts a run and checks that it is under way in the first mode asked for.
+    void start_running()
+    {
+        toggle();
+        ASSERT_TRUE(engine_.is_running());
+        ASSERT_TRUE(inspect::has_render_thread(engine_));
+    }
+
+    // fill_chunk calls per second over the next `ms` milliseconds.
+    double fill_rate(DWORD ms)
+    {
+        const int before = stream_.fill_calls;
+        const std::int64_t start = test::ticks_now();
+        pump_messages(ms);
+        return (stream_.fill_calls - before) / test::seconds_since(start);
+    }
+
+    test::test_stream stream_;
+    test::test_manager manager_{stream_};
+    test::test_registry registry_;
+    configuration settings_;
+    display_mode_list modes_;
+    fire_engine engine_;
+    test::screen_mode desktop_{};
+};
+
+TEST_F(FireRun, ToggleStartsA640x480RunDrawingAbout24FramesASecondAndEndsIt)
+{
+    start_running();
+    EXPECT_TRUE(test::current_screen_mode() == (test::screen_mode{640, 480, 8}));
+    EXPECT_TRUE(::IsWindowVisible(inspect::window(engine_)));
+    EXPECT_TRUE(test::run_window_class_registered());
+    EXPECT_EQ(window_class_use_count(), 1);
+    EXPECT_EQ(stream_.references.load(), 1);
+    EXPECT_GE(inspect::row_skip(engine_), 0);
+
+    pump_messages(200);
+    EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 2.5);
+    EXPECT_EQ(stream_.fallback_calls.load(), 0);
+    EXPECT_FALSE(all_zero(inspect::heat(engine_)));
+    EXPECT_FALSE(all_zero(inspect::front_buffer(engine_))) << "the fire never reached the screen";
+
+    toggle();
+    EXPECT_FALSE(engine_.is_running());
+    EXPECT_FALSE(inspect::has_tables(engine_));
+    EXPECT_FALSE(inspect::has_direct_draw(engine_));
+}
+
+TEST_F(FireRun, EscapeEndsTheRunAndOtherInputDoesNot)
+{
+    for (int run = 0; run < 2; ++run) {  // the second run registers the class again
+        SCOPED_TRACE(run);
+        start_running();
+        HWND const window = inspect::window(engine_);
+        ::PostMessageW(window, WM_KEYDOWN, 'A', 0);
+        ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+        ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        ::PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        pump_messages(150);
+        ASSERT_TRUE(engine_.is_running());
+
+        ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        pump_messages(100);
+        EXPECT_FALSE(engine_.is_running());
+        EXPECT_FALSE(::IsWindow(window));
+        EXPECT_FALSE(test::run_window_class_registered());
+        EXPECT_TRUE(test::current_screen_mode() == desktop_);
+    }
+}
+
+TEST_F(FireRun, EscapeTypedOnTheKeyboardEndsTheRun)
+{
+    start_running();
+    ::SetForegroundWindow(inspect::window(engine_));
+    pump_messages(100);
+    INPUT keys[2]{};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+    pump_messages(300);
+    EXPECT_FALSE(engine_.is_running());
+}
+
+TEST_F(FireRun, CloseMessageTearsDownOnceAndALaterTearDownFindsNothing)
+{
+    start_running();
+    // WM_CLOSE tears down, then its default processing destroys the window, whose WM_DESTROY
+    // tears down a second time.
+    ::SendMessageW(inspect::window(engine_), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(engine_.is_running());
+    EXPECT_TRUE(engine_.tear_down());
+    EXPECT_FALSE(inspect::has_direct_draw(engine_));
+}
+
+TEST_F(FireRun, PauseFlagHoldsTheFireAndPaletteEntryZeroUntilCleared)
+{
+    engine_.set_paused(true);
+    start_running();
+    // Whatever the screen held, the frames drawn while paused show the zero field.
+    inspect::fill_front_buffer(engine_, 0xAB);
+    pump_messages(300);
+    EXPECT_TRUE(front_stays_zero(engine_));
+    EXPECT_TRUE(all_zero(inspect::heat(engine_)));
+    EXPECT_EQ(stream_.time_calls.load(), 0);
+    EXPECT_EQ(stream_.fill_calls.load(), 0);
+    const std::vector<palette_entry> entries = inspect::palette(engine_);
+    ASSERT_EQ(entries.size(), 256u);
+    EXPECT_EQ(entries[0], (palette_entry{0, 0, 0, 0})) << "entry 0 is the low colour, black";
+
+    engine_.set_paused(false);
+    pump_messages(400);
+    EXPECT_GT(stream_.fill_calls.load(), 0);
+    EXPECT_FALSE(all_zero(inspect::heat(engine_)));
+
+    engine_.set_paused(true);
+    pump_messages(100);  // a change may take effect one frame late
+    const std::vector<std::uint8_t> frozen = inspect::heat(engine_);
+    const int fills = stream_.fill_calls;
+    pump_messages(400);
+    EXPECT_EQ(inspect::heat(engine_), frozen);
+    EXPECT_EQ(stream_.fill_calls.load(), fills);
+}
+
+TEST_F(FireRun, StreamWithoutCurrentTimeKeepsPresentingAnUnchangedPicture)
+{
+    stream_.has_time = false;
+    start_running();
+    inspect::fill_front_buffer(engine_, 0xAB);
+    pump_messages(400);
+    EXPECT_TRUE(front_stays_zero(engine_));
+    EXPECT_GE(stream_.time_calls.load(), 10) << "frames are still drawn";
+    EXPECT_EQ(stream_.fill_calls.load(), 0);
+    EXPECT_TRUE(all_zero(inspect::heat(engine_)));
+}
+
+TEST_F(FireRun, FailedFillUsesTheFallbackSamples)
+{
+    stream_.fill_fails = true;
+    stream_.samples_per_fill = 1;  // one sample of 0.125: heat 64 across both audio rows
+    start_running();
+    pump_messages(400);
+    EXPECT_GT(stream_.fallback_calls.load(), 0);
+    EXPECT_EQ(stream_.fallback_calls.load(), stream_.fill_calls.load());
+    const std::vector<std::uint8_t> heat = inspect::heat(engine_);
+    const std::size_t audio_row_a = 478 * 640;
+    EXPECT_EQ(heat[audio_row_a + 1], 64);
+    EXPECT_EQ(heat[audio_row_a + 639], 64);
+}
+
+TEST_F(FireRun, FetchThatLeavesNoSamplesDoesNotAdvanceTheFire)
+{
+    settings_.middle_flow.value = 1;
+    stream_.samples_per_fill = 3;  // any count works: the seeding spreads what the chunk holds
+    start_running();
+    pump_messages(300);
+    ASSERT_FALSE(all_zero(inspect::heat(engine_)));
+
+    stream_.samples_per_fill = 0;
+    pump_messages(100);  // the frame in progress may still use the last samples
+    const std::vector<std::uint8_t> heat = inspect::heat(engine_);
+    const std::vector<palette_entry> palette = inspect::palette(engine_);
+    const int fills = stream_.fill_calls;
+    pump_messages(400);
+    EXPECT_GT(stream_.fill_calls.load(), fills);
+    EXPECT_EQ(inspect::heat(engine_), heat) << "the fire moved without samples";
+    EXPECT_EQ(inspect::palette(engine_), palette) << "the colours flowed without samples";
+}
+
+TEST_F(FireRun, BusyLockDropsFramesInsteadOfDelayingThem)
+{
+    start_running();
+    pump_messages(200);
+    {
+        const auto held = inspect::hold_lock(engine_);
+        const int before = stream_.fill_calls;
+        ::Sleep(500);
+        EXPECT_EQ(stream_.fill_calls.load(), before);
+    }
+    // No burst of made-up frames once the lock is free again.
+    EXPECT_NEAR(fill_rate(1000), 1000.0 / 41, 3.0);
+}
+
+TEST_F(FireRun, ThrowingStreamEndsOnlyTheRenderThread)
+{
+    stream_.throws = true;
+    start_running();
+    pump_messages(300);
+    EXPECT_TRUE(inspect::render_thread_ended(engine_));
+    EXPECT_EQ(stream_.time_calls.load(), 1);
+    EXPECT_TRUE(engine_.is_running()) << "the window stays until the user ends the run";
+    toggle();
+    EXPECT_FALSE(engine_.is_running());
+}
+
+TEST_F(FireRun, FlowingColoursReachThePaletteObject)
+{
+    settings_.low_flow.value = 1;
+    settings_.middle_flow.value = 1;
+    settings_.high_flow.value = 1;
+    start_running();
+    pump_messages(100);
+    const std::vector<palette_entry> early = inspect::palette(engine_);
+    pump_messages(400);
+    const std::vector<palette_entry> later = inspect::palette(engine_);
+    ASSERT_EQ(later.size(), 256u);
+    EXPECT_NE(early, later);
+}
+
+TEST_F(FireRun, FixedColoursKeepTheStartPalette)
+{
+    start_running();
+    pump_messages(300);
+    std::vector<palette_entry> expected(256);
+    build_palette(expected.data(), initial_low_colour, initial_middle_colour, initial_high_colour);
+    EXPECT_EQ(inspect::palette(engine_), expected);
+}
+
+struct rate_case {
+    std::int32_t stored;
+    double expected_per_second;
+};
+
+class FireRunRate : public FireRun, public ::testing::WithParamInterface<rate_case> {};
+
+TEST_P(FireRunRate, RunsAtTheUsableRate)
+{
+    settings_.frame_rate.value = GetParam().stored;
+    start_running();
+    pump_messages(200);
+    EXPECT_NEAR(fill_rate(1200), GetParam().expected_per_second, 3.0);
+    EXPECT_EQ(settings_.frame_rate.value, GetParam().stored) << "the stored value is left alone";
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredRates, FireRunRate,
+                         ::testing::Values(rate_case{0, 1000.0 / 41}, rate_case{100000, 1000.0 / 41},
+                                           rate_case{30, 1000.0 / 33}));
+
+class FireRunRefused : public FireRun, public ::testing::WithParamInterface<display_mode> {};
+
+TEST_P(FireRunRefused, LeavesNoWindowAndTheDesktopAsItWas)
+{
+    modes_.resize(0);
+    modes_.append(GetParam());
+    toggle();
+    EXPECT_FALSE(engine_.is_running());
+    EXPECT_TRUE(test::current_screen_mode() == desktop_);
+    EXPECT_FALSE(inspect::has_direct_draw(engine_));
+    EXPECT_FALSE(inspect::has_tables(engine_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FireRunRefused,
+                         ::testing::Values(display_mode{640, 3, 8},      // too low for the heat filter
+                                           display_mode{0, 480, 8},      // no column
+                                           display_mode{640, 480, 4},    // not a byte per pixel
+                                           display_mode{123, 45, 8}));  // the display refuses it
+
+TEST_F(FireRun, FrameTimerThatCannotBeMadeEndsTheStartWithoutHanging)
+{
+    // An object of another kind under the timer's name makes CreateWaitableTimerW fail.
+    const kernel_handle squatter(::CreateEventW(nullptr, TRUE, FALSE, L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}"));
+    ASSERT_TRUE(squatter);
+    toggle();
+    EXPECT_FALSE(engine_.is_running());
+    EXPECT_FALSE(inspect::has_render_thread(engine_));
+    EXPECT_FALSE(inspect::has_direct_draw(engine_));
+}
+
+TEST_F(FireRun, EmptyModeListStartsNothing)
+{
+    modes_.resize(0);
+    toggle();
+    EXPECT_FALSE(engine_.is_running());
+    EXPECT_EQ(manager_.streams_created.load(), 0);
+}
+
+TEST_F(FireRun, IndexOutsideTheListUsesTheNearestMode)
+{
+    modes_.resize(0);
+    modes_.append({320, 200, 8});
+    modes_.append({640, 480, 8});
+    const struct {
+        std::int32_t stored;
+        test::screen_mode shown;
+    } cases[] = {{9, {640, 480, 8}}, {-3, {320, 200, 8}}, {INT_MAX, {640, 480, 8}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        settings_.display_mode_index.value = c.stored;
+        start_running();
+        EXPECT_TRUE(test::current_screen_mode() == c.shown);
+        EXPECT_EQ(settings_.display_mode_index.value, c.stored);
+        toggle();
+        ASSERT_FALSE(engine_.is_running());
+    }
+}
+
+TEST_F(FireRun, MissingManagerStrandsTheRunUntilEscapeOrToggle)
+{
+    test::test_registry empty;
+    use_registry(&empty);
+    for (const bool by_escape : {true, false}) {
+        SCOPED_TRACE(by_escape ? "escape" : "toggle");
+        toggle();
+        ASSERT_TRUE(engine_.is_running());
+        EXPECT_TRUE(::IsWindowVisible(inspect::window(engine_)));
+        EXPECT_FALSE(inspect::has_render_thread(engine_));
+        EXPECT_FALSE(inspect::has_direct_draw(engine_));
+        EXPECT_TRUE(test::current_screen_mode() == desktop_);
+        if (by_escape) {
+            ::SendMessageW(inspect::window(engine_), WM_KEYDOWN, VK_ESCAPE, 0);
+        } else {
+            toggle();
+        }
+        EXPECT_FALSE(engine_.is_running());
+        EXPECT_FALSE(test::run_window_class_registered());
+    }
+    use_registry(&registry_);
+}
+
+TEST_F(FireRun, SecondOpenWhileRunningIsRefused)
+{
+    start_running();
+    HWND const window = inspect::window(engine_);
+    const fire_settings other{320, 200, 8, 0, 0, 0, 0, 0, 0, 24};
+    EXPECT_EQ(engine_.open(other), nullptr);
+    EXPECT_EQ(inspect::window(engine_), window);
+    EXPECT_EQ(inspect::width(engine_), 640);
+    EXPECT_EQ(window_class_use_count(), 1);
+}
+
+TEST(FireEngine, IdleEngineTearsDownAndClosesHarmlessly)
+{
+    fire_engine engine;
+    EXPECT_FALSE(engine.is_running());
+    EXPECT_TRUE(engine.tear_down());
+    EXPECT_TRUE(engine.tear_down());
+    engine.close_window();
+    EXPECT_FALSE(engine.is_running());
+    EXPECT_FALSE(engine.paused());
+    engine.set_paused(true);
+    EXPECT_TRUE(engine.paused());
+}
+
+TEST(TimerPeriod, UsesTheStoredRateOnlyWithin1To1000)
+{
+    const struct {
+        std::int32_t rate;
+        std::int32_t period_ms;
+    } cases[] = {{24, 41}, {30, 33}, {1, 1000}, {1000, 1}, {0, 41}, {-1, 41}, {1001, 41}, {INT_MIN, 41}, {INT_MAX, 41}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(timer_period_ms(c.rate), c.period_ms) << c.rate;
+    }
+}
+
+TEST(DisplayModeDrawable, NeedsOneBytePerPixelAndHeightFour)
+{
+    const struct {
+        std::int32_t width, height;
+        std::uint32_t bits;
+        bool drawable;
+    } cases[] = {{640, 480, 8, true}, {1, 4, 8, true},    {640, 3, 8, false},   {0, 480, 8, false},
+                 {-640, 480, 8, false}, {640, -480, 8, false}, {640, 480, 16, false}, {640, 480, 4, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(display_mode_drawable(c.width, c.height, c.bits), c.drawable)
+            << c.width << "x" << c.height << "x" << c.bits;
+    }
+}
+
+}  // namespace
+}  // namespace pyrelle
