@@ -21,9 +21,8 @@
 #include "fire/colour_flow.h"
 #include "fire/fire_palette.h"
 #include "host/host_interfaces.h"
-#include "support/com_ptr.h"
-#include "support/critical_section.h"
 #include "support/win32_handles.h"
+#include "support/critical_section.h"
 
 namespace pyrelle {
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "host/module_state.h"
-#include "support/com_ptr.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle {
 

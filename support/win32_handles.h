@@ -1,10 +1,11 @@
 #pragma once
-// Move-only owners of Win32 handles. Each handle kind is described by a traits type that names
-// its "no handle" value and the call that closes it; the owner closes exactly once.
+// Move-only owners of Win32 handles and of references to COM-style interfaces. Each kind is
+// described by a traits type that names its "no handle" value and the call that closes it; the
+// owner closes exactly once.
 //
 // reset() closes the held handle and leaves the owner empty; release() hands the handle over
 // without closing it; put() closes the held handle first and then gives the address for a call
-// that fills it.
+// that fills it (put_void() for the calls that take a void**).
 #include <windows.h>
 
 #include <utility>
@@ -46,8 +47,11 @@ public:
         reset();
         return &handle_;
     }
+    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
     handle_type get() const noexcept { return handle_; }
+    // For interface pointers only; never instantiated for plain handles.
+    handle_type operator->() const noexcept { return handle_; }
     explicit operator bool() const noexcept { return handle_ != Traits::invalid(); }
 
 private:
@@ -69,5 +73,15 @@ struct file_handle_traits {
     static void close(handle_type handle) noexcept { ::CloseHandle(handle); }
 };
 using file_handle = unique_handle<file_handle_traits>;
+
+// One reference to a COM-style interface (the DirectDraw objects), given back with Release.
+template <typename Interface>
+struct com_traits {
+    using handle_type = Interface*;
+    static handle_type invalid() noexcept { return nullptr; }
+    static void close(handle_type object) noexcept { object->Release(); }
+};
+template <typename Interface>
+using com_ptr = unique_handle<com_traits<Interface>>;
 
 }  // namespace pyrelle

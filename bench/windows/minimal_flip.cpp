@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "bench/windows/bench_clock.h"
-#include "support/com_ptr.h"
 #include "support/win32_handles.h"
 
 using namespace pyrelle;

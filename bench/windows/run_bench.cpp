@@ -20,7 +20,7 @@
 #include "fire/fire_engine.h"
 #include "fire/visualisation_toggle.h"
 #include "prefs/display_mode_list.h"
-#include "support/com_ptr.h"
+#include "support/win32_handles.h"
 #include "tests/windows/test_registry.h"
 #include "tests/windows/test_stream.h"
 

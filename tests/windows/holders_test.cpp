@@ -5,9 +5,8 @@
 
 #include <vector>
 
-#include "support/com_ptr.h"
-#include "support/critical_section.h"
 #include "support/win32_handles.h"
+#include "support/critical_section.h"
 
 namespace pyrelle {
 namespace {

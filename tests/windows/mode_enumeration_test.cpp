@@ -13,7 +13,7 @@
 
 #include "host/module_state.h"
 #include "prefs/mode_enumeration.h"
-#include "support/com_ptr.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle {
 

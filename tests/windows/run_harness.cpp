@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "host/module_state.h"
-#include "support/com_ptr.h"
+#include "support/win32_handles.h"
 #include "support/utf16_buffer.h"
 
 namespace pyrelle {
