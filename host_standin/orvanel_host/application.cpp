@@ -1,0 +1,436 @@
+#include "host_standin/orvanel_host/application.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "host_standin/orvanel_host/file_streams.h"
+#include "host_standin/orvanel_host/process_report.h"
+#include "host_standin/orvanel_host/wav_file.h"
+#include "host_standin/orvanel_host/wide_text.h"
+#include "support/utf8_string.h"
+
+namespace pyrelle::standin {
+namespace {
+
+std::wstring program_folder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+std::wstring full_path(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return wide;
+    }
+    std::wstring full(length, L'\0');
+    const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+    full.resize(written);
+    return full;
+}
+
+std::string read_text_file(const std::wstring& path)
+{
+    file_reader reader(path);
+    never_abort abort;
+    std::string text;
+    char block[4096];
+    while (const std::uint32_t got = reader.read(block, sizeof block, abort)) {
+        text.append(block, got);
+    }
+    return text;
+}
+
+std::uint64_t milliseconds_now()
+{
+    return ::GetTickCount64();
+}
+
+const char* state_name(playback_state state)
+{
+    switch (state) {
+    case playback_state::playing: return "Playing";
+    case playback_state::paused: return "Paused";
+    default: return "Stopped";
+    }
+}
+
+}  // namespace
+
+application::application(host_options options, host_log& log) : options_(std::move(options)), log_(log) {}
+
+application::~application()
+{
+    // Whatever happened, the module's objects go before the host's services they may hold.
+    preferences_.reset();
+    window_.reset();
+    menu_.reset();
+    module_.reset();
+}
+
+int application::run()
+{
+    try {
+        start();
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: ") + error.what());
+        shut_down();
+        return exit_cannot_start;
+    }
+
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (preferences_ && preferences_->translate(message)) {
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+
+    shut_down();
+    if (script_ && script_->failed()) {
+        failed_ = true;
+    }
+    return failed_ ? exit_failed : exit_ok;
+}
+
+void application::start()
+{
+    program_folder_ = program_folder();
+    profile_ = std::make_unique<profile>(options_.profile_dir.empty() ? program_folder_
+                                                                       : full_path(options_.profile_dir));
+    sync_folder_ = options_.sync_dir.empty() ? profile_->folder() : full_path(options_.sync_dir);
+
+    std::vector<script_command> commands;
+    if (!options_.script_path.empty()) {
+        try {
+            commands = parse_script(read_text_file(full_path(options_.script_path)));
+        } catch (const file_error& error) {
+            throw startup_error(std::string("script: ") + error.what());
+        }
+    }
+
+    std::vector<track> tracks;
+    if (options_.audio_path.empty()) {
+        tracks.push_back({"Demo track", demo::make_demo_track()});
+    } else {
+        const std::wstring path = full_path(options_.audio_path);
+        const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+        tracks.push_back({narrow(name), read_wav_file(path)});
+    }
+    player_ = std::make_unique<player>(std::move(tracks));
+    const demo::pcm_audio& audio = player_->current_track().audio;
+    char length[32];
+    std::snprintf(length, sizeof length, "%.1f", static_cast<double>(audio.frame_count()) / audio.sample_rate);
+    log_.line("track " + player_->current_track().title + ", " + std::to_string(audio.sample_rate) + " Hz, " +
+              std::to_string(audio.channels) + " channels, " + length + " s");
+    transport_ = std::make_unique<transport>(*player_);
+    visualisation_ = std::make_unique<visualisation_service>(*player_);
+    registry_.add_object(host_information_class, information_);
+    registry_.add_object(visualisation_manager_class, *visualisation_);
+
+    const std::wstring module_path =
+        options_.module_path.empty() ? program_folder_ + L"\\pyrelle.dll" : full_path(options_.module_path);
+    module_ = std::make_unique<loaded_module>(module_path, registry_);
+    announce_module();
+    load_settings();
+    settings_read_ = true;
+
+    for (playback_listener* listener : module_->services_of<playback_listener>(playback_listener_class)) {
+        transport_->add_listener(*listener);
+    }
+    notify_start();
+
+    menu_ = std::make_unique<module_menu>(module_->services_of<menu_command>(menu_command_class));
+    window_ = std::make_unique<main_window>(::GetModuleHandleW(nullptr), *this, *menu_);
+    sound_ = std::make_unique<wave_output>(*player_, window_->handle());
+    update_status();
+
+    if (!options_.script_path.empty()) {
+        script_ = std::make_unique<script_runner>(std::move(commands), *this, log_, milliseconds_now);
+        window_->schedule_script(0);
+    }
+}
+
+void application::announce_module()
+{
+    log_.line("module " + narrow(module_->path()));
+    for (component_info* info : module_->services_of<component_info>(component_info_class)) {
+        utf8_string name;
+        utf8_string version;
+        info->name(name);
+        info->version(version);
+        log_.line(std::string("component ") + name.text() + " " + version.text());
+    }
+    std::string classes;
+    for (const module_service& service : module_->services()) {
+        classes += (classes.empty() ? "" : ", ") + service_class_name(service.service_class);
+    }
+    log_.line("services " + classes);
+    for (const guid& service_class : module_->misbehaving()) {
+        log_.line("warning: the " + service_class_name(service_class) + " service does not answer for its own class");
+    }
+}
+
+void application::load_settings()
+{
+    const load_outcome outcome = profile_->load(module_->api());
+    switch (outcome.what) {
+    case load_outcome::no_file:
+        log_.line("settings: no " + narrow(profile_->config_path()) + ", starting with the defaults");
+        break;
+    case load_outcome::loaded:
+        log_.line("settings: read " + narrow(profile_->config_path()));
+        break;
+    case load_outcome::rejected:
+        log_.line("settings: the module rejected " + narrow(profile_->config_path()) + " (" + outcome.reason + "); " +
+                  (outcome.kept_aside_as.empty() ? std::string("it could not be moved aside")
+                                                 : "kept as " + narrow(outcome.kept_aside_as)) +
+                  "; starting with the defaults");
+        break;
+    }
+}
+
+void application::notify_start()
+{
+    services_started_ = true;
+    for (lifecycle* service : module_->services_of<lifecycle>(lifecycle_class)) {
+        try {
+            service->on_start();
+        } catch (const std::exception& error) {
+            log_.line(std::string("error: on_start: ") + error.what());
+            failed_ = true;
+        }
+    }
+}
+
+void application::shut_down()
+{
+    preferences_.reset();
+    if (module_) {
+        end_running_visualisations();
+        try {
+            if (player_ && player_->state() != playback_state::stopped) {
+                transport_->stop(stop_reason_shutting_down);
+            }
+        } catch (const std::exception& error) {
+            log_.line(std::string("error: stop: ") + error.what());
+        }
+        for (lifecycle* service : module_->services_of<lifecycle>(lifecycle_class)) {
+            try {
+                if (services_started_) {
+                    service->on_shutdown();
+                }
+            } catch (const std::exception& error) {
+                log_.line(std::string("error: on_shutdown: ") + error.what());
+            }
+        }
+        if (settings_read_) {
+            save_settings();
+        }
+    }
+    sound_.reset();
+    window_.reset();
+    menu_.reset();
+    if (transport_) {
+        transport_->clear_listeners();
+    }
+    if (module_) {
+        module_.reset();
+        const std::uint32_t held = information_.references() + (visualisation_ ? visualisation_->references() : 0);
+        log_.line("unloaded; host objects alive " + std::to_string(live_transient_objects()) +
+                  ", host service references held " + std::to_string(held));
+    }
+}
+
+void application::end_running_visualisations()
+{
+    // Unloading a module while its visualisation runs would leave the module to end the run from
+    // inside the loader, where its render thread cannot finish; a player ends it first.
+    if (!menu_) {
+        return;
+    }
+    for (const module_command& command : menu_->commands()) {
+        if (command.group != visualisations_group) {
+            continue;
+        }
+        std::string name;
+        try {
+            if (module_menu::display_state(command, name) & menu_flag_checked) {
+                log_.line("ending \"" + name + "\" before unloading");
+                module_menu::execute(command);
+            }
+        } catch (const std::exception& error) {
+            log_.line(std::string("error: ending the visualisation: ") + error.what());
+        }
+    }
+}
+
+void application::save_settings()
+{
+    try {
+        profile_->save(module_->api());
+        log_.line("settings: wrote " + narrow(profile_->config_path()));
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: settings not saved: ") + error.what());
+        failed_ = true;
+    }
+}
+
+void application::move_playback(transport_action action)
+{
+    const playback_state before = player_->state();
+    const std::size_t track_before = player_->track_index();
+    switch (action) {
+    case transport_action::play: transport_->play(); break;
+    case transport_action::pause: transport_->pause(); break;
+    case transport_action::stop: transport_->stop(); break;
+    case transport_action::next: transport_->next(); break;
+    case transport_action::play_pause:
+        if (before == playback_state::playing) {
+            transport_->pause();
+        } else {
+            transport_->play();
+        }
+        break;
+    }
+    const bool jumped = action == transport_action::next || player_->track_index() != track_before ||
+                        (before == playback_state::stopped && player_->state() == playback_state::playing);
+    sound_->follow(jumped);
+    if (jumped && !sound_->has_device() && !sound_->silent_reason().empty() && !silence_reported_) {
+        log_.line("sound: " + sound_->silent_reason() + "; playing silently");
+        silence_reported_ = true;
+    }
+    update_status();
+}
+
+void application::transport_requested(transport_action action)
+{
+    try {
+        move_playback(action);
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: playback: ") + error.what());
+    }
+}
+
+void application::module_command_chosen(const module_command& command)
+{
+    try {
+        module_menu::execute(command);
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: menu command: ") + error.what());
+    }
+}
+
+void application::open_preferences()
+{
+    if (preferences_ && preferences_->is_open()) {
+        ::SetForegroundWindow(preferences_->handle());
+        return;
+    }
+    preferences_.reset();
+    std::vector<preferences_page*> pages = module_->services_of<preferences_page>(preferences_page_class);
+    if (pages.empty()) {
+        throw std::runtime_error("the module offers no preferences page");
+    }
+    preferences_ = std::make_unique<preferences_window>(::GetModuleHandleW(nullptr), window_->handle(),
+                                                        std::move(pages), log_);
+}
+
+void application::preferences_requested()
+{
+    try {
+        open_preferences();
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: preferences: ") + error.what());
+    }
+}
+
+void application::save_requested()
+{
+    save_settings();
+}
+
+void application::about_requested()
+{
+    std::string text;
+    try {
+        for (component_info* info : module_->services_of<component_info>(component_info_class)) {
+            utf8_string name, version, about, file;
+            info->name(name);
+            info->version(version);
+            info->about(about);
+            info->file_name(file);
+            text += std::string(name.text()) + " " + version.text() + " (" + file.text() + ")\n" + about.text() + "\n\n";
+        }
+    } catch (const std::exception& error) {
+        text += error.what();
+    }
+    ::MessageBoxW(window_->handle(), widen(text).c_str(), L"About components", MB_OK | MB_ICONINFORMATION);
+}
+
+void application::script_timer_expired()
+{
+    if (!script_ || script_->finished()) {
+        return;
+    }
+    // A command that shows a modal window (the system colour dialog when no answer was queued)
+    // runs a message loop of its own, which delivers this timer again: the script waits for the
+    // command to finish instead of running inside it.
+    constexpr unsigned busy_retry_ms = 50;
+    if (in_script_step_) {
+        window_->schedule_script(busy_retry_ms);
+        return;
+    }
+    in_script_step_ = true;
+    const std::optional<std::uint32_t> delay = script_->resume();  // commands' failures are caught inside
+    in_script_step_ = false;
+    if (delay && window_) {
+        window_->schedule_script(*delay);
+    }
+}
+
+void application::wave_buffer_done()
+{
+    sound_->refill();
+}
+
+void application::status_tick()
+{
+    try {
+        transport_->tick();
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: position event: ") + error.what());
+    }
+    update_status();
+}
+
+void application::update_status()
+{
+    if (!window_) {
+        return;
+    }
+    double seconds = 0.0;
+    const bool timed = player_->current_time(seconds);
+    char position[32] = "";
+    if (timed) {
+        std::snprintf(position, sizeof position, " %.1f s", seconds);
+    }
+    std::string line = std::string(state_name(player_->state())) + ": " + player_->current_track().title + position;
+    line += sound_ && sound_->has_device() ? "" : " (no sound device)";
+    line += "\r\nframes asked for: " + std::to_string(visualisation_->fill_chunk_calls());
+    window_->set_status(line);
+}
+
+}  // namespace pyrelle::standin

@@ -1,0 +1,107 @@
+#pragma once
+// The stand-in player as a whole: it loads the module, offers it the host's services, keeps its
+// settings in the profile, plays the track on a clock, shows the main and preferences windows and
+// runs the automation script. run() returns the process's exit status.
+//
+// Exit status: 0; 1 when a script command failed or the settings could not be saved; 2 when the
+// player could not start (the module, the audio or the script could not be used).
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "host_standin/orvanel_host/command_line.h"
+#include "host_standin/orvanel_host/host_log.h"
+#include "host_standin/orvanel_host/host_services.h"
+#include "host_standin/orvanel_host/loaded_module.h"
+#include "host_standin/orvanel_host/main_window.h"
+#include "host_standin/orvanel_host/module_menu.h"
+#include "host_standin/orvanel_host/player.h"
+#include "host_standin/orvanel_host/preferences_window.h"
+#include "host_standin/orvanel_host/profile.h"
+#include "host_standin/orvanel_host/script_runner.h"
+#include "host_standin/orvanel_host/service_registry.h"
+#include "host_standin/orvanel_host/transport.h"
+#include "host_standin/orvanel_host/wave_output.h"
+
+namespace pyrelle::standin {
+
+constexpr int exit_ok = 0;
+constexpr int exit_failed = 1;
+constexpr int exit_cannot_start = 2;
+
+class application final : public main_window_handler, public script_target {
+public:
+    application(host_options options, host_log& log);
+    ~application();
+
+    int run();
+
+    // main_window_handler
+    void transport_requested(transport_action action) override;
+    void module_command_chosen(const module_command& command) override;
+    void preferences_requested() override;
+    void save_requested() override;
+    void about_requested() override;
+    void script_timer_expired() override;
+    void wave_buffer_done() override;
+    void status_tick() override;
+
+    // script_target (script_commands.cpp)
+    void run(const script_command& command) override;
+    bool sync_arrived(const std::string& name) override;
+
+private:
+    void start();
+    void load_settings();
+    void announce_module();
+    void notify_start();
+    void shut_down();
+    void end_running_visualisations();
+    void save_settings();
+    void open_preferences();
+    void move_playback(transport_action action);
+    void update_status();
+
+    // Script commands.
+    const module_command& visualisation_command() const;
+    void press_key(key_name key);
+    HWND page_control(int id) const;
+    void click_on_page(const script_command& command);
+    void select_on_page(const script_command& command);
+    void show_on_page(const script_command& command);
+    void reset_page();
+    void report_resources();
+
+    host_options options_;
+    host_log& log_;
+    std::wstring program_folder_;
+    std::wstring sync_folder_;
+    std::unique_ptr<player> player_;
+    std::unique_ptr<transport> transport_;
+    host_information_service information_;
+    std::unique_ptr<visualisation_service> visualisation_;
+    service_registry registry_;
+    std::unique_ptr<loaded_module> module_;
+    std::unique_ptr<profile> profile_;
+    std::unique_ptr<module_menu> menu_;
+    std::unique_ptr<main_window> window_;
+    std::unique_ptr<preferences_window> preferences_;
+    std::unique_ptr<wave_output> sound_;
+    std::unique_ptr<script_runner> script_;
+    bool failed_ = false;
+    bool silence_reported_ = false;
+    bool in_script_step_ = false;
+    // What start() got to, so that shutting down undoes only that: settings that could not be
+    // read are never overwritten, and only notified services hear of the shut-down.
+    bool settings_read_ = false;
+    bool services_started_ = false;
+};
+
+// Reasons why the player cannot start; run() logs them and returns exit_cannot_start.
+class startup_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace pyrelle::standin

@@ -1,0 +1,145 @@
+#include "host_standin/orvanel_host/wav_file.h"
+
+#include <windows.h>
+
+#include <mmreg.h>
+#include <mmsystem.h>
+
+#include <cstring>
+#include <vector>
+
+#include "host_standin/orvanel_host/wide_text.h"
+
+namespace pyrelle::standin {
+namespace {
+
+constexpr WORD format_pcm = 1;
+constexpr WORD format_float = 3;
+constexpr WORD format_extensible = 0xFFFE;
+constexpr DWORD most_channels = 8;
+
+class mmio_file {
+public:
+    explicit mmio_file(const std::wstring& path)
+    {
+        std::wstring name = path;  // mmioOpenW may write into the name it is given
+        file_ = ::mmioOpenW(name.data(), nullptr, MMIO_READ | MMIO_ALLOCBUF | MMIO_DENYWRITE);
+    }
+    mmio_file(const mmio_file&) = delete;
+    mmio_file& operator=(const mmio_file&) = delete;
+    ~mmio_file()
+    {
+        if (file_ != nullptr) {
+            ::mmioClose(file_, 0);
+        }
+    }
+    HMMIO get() const noexcept { return file_; }
+
+private:
+    HMMIO file_ = nullptr;
+};
+
+// The format words that matter here, from either header form.
+struct wav_format {
+    WORD tag = 0;
+    DWORD channels = 0;
+    DWORD rate = 0;
+    WORD block_align = 0;
+    WORD bits = 0;
+};
+
+wav_format read_format(HMMIO file, const MMCKINFO& riff, const std::string& name)
+{
+    MMCKINFO chunk{};
+    chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    if (::mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
+        throw wav_error(name + ": no 'fmt ' chunk");
+    }
+    // WAVEFORMATEXTENSIBLE is the largest header form; a shorter chunk leaves the rest zero.
+    std::vector<char> bytes(sizeof(WAVEFORMATEXTENSIBLE), 0);
+    const LONG wanted = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof(WAVEFORMATEXTENSIBLE)));
+    if (chunk.cksize < 16 || ::mmioRead(file, bytes.data(), wanted) != wanted) {
+        throw wav_error(name + ": the 'fmt ' chunk is too short");
+    }
+    ::mmioAscend(file, &chunk, 0);
+
+    WAVEFORMATEXTENSIBLE header{};
+    std::memcpy(&header, bytes.data(), sizeof header);
+    wav_format format;
+    format.tag = header.Format.wFormatTag;
+    format.channels = header.Format.nChannels;
+    format.rate = header.Format.nSamplesPerSec;
+    format.block_align = header.Format.nBlockAlign;
+    format.bits = header.Format.wBitsPerSample;
+    if (format.tag == format_extensible) {
+        if (chunk.cksize < sizeof(WAVEFORMATEXTENSIBLE)) {
+            throw wav_error(name + ": the extensible 'fmt ' chunk is too short");
+        }
+        // The sub-format GUID's first field is the plain format tag.
+        format.tag = static_cast<WORD>(header.SubFormat.Data1);
+    }
+    return format;
+}
+
+}  // namespace
+
+demo::pcm_audio read_wav_file(const std::wstring& path)
+{
+    const std::string name = narrow(path);
+    mmio_file file(path);
+    if (file.get() == nullptr) {
+        throw wav_error(name + ": cannot open the file");
+    }
+
+    MMCKINFO riff{};
+    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+    if (::mmioDescend(file.get(), &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) {
+        throw wav_error(name + ": not a RIFF WAVE file");
+    }
+    const wav_format format = read_format(file.get(), riff, name);
+    const bool pcm16 = format.tag == format_pcm && format.bits == 16;
+    const bool float32 = format.tag == format_float && format.bits == 32;
+    if (!pcm16 && !float32) {
+        throw wav_error(name + ": only 16-bit PCM and 32-bit float samples are played (this file has format " +
+                        std::to_string(format.tag) + ", " + std::to_string(format.bits) + " bits)");
+    }
+    if (format.channels == 0 || format.channels > most_channels || format.rate == 0) {
+        throw wav_error(name + ": unusable channel count or sample rate");
+    }
+    const DWORD frame_bytes = format.channels * (format.bits / 8u);
+    if (format.block_align != frame_bytes) {
+        throw wav_error(name + ": the block size does not match the channels and sample size");
+    }
+
+    MMCKINFO data{};
+    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    if (::mmioDescend(file.get(), &data, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
+        throw wav_error(name + ": no 'data' chunk");
+    }
+    std::vector<char> bytes(data.cksize);
+    const LONG got = data.cksize ? ::mmioRead(file.get(), bytes.data(), static_cast<LONG>(data.cksize)) : 0;
+    if (got < 0) {
+        throw wav_error(name + ": cannot read the samples");
+    }
+    const std::size_t frames = static_cast<std::size_t>(got) / frame_bytes;
+    if (frames == 0) {
+        throw wav_error(name + ": holds no samples");
+    }
+
+    demo::pcm_audio audio;
+    audio.sample_rate = format.rate;
+    audio.channels = format.channels;
+    audio.samples.resize(frames * format.channels);
+    if (pcm16) {
+        for (std::size_t i = 0; i < audio.samples.size(); ++i) {
+            std::int16_t value = 0;
+            std::memcpy(&value, bytes.data() + 2 * i, 2);
+            audio.samples[i] = static_cast<float>(value) / 32768.0f;
+        }
+    } else {
+        std::memcpy(audio.samples.data(), bytes.data(), audio.samples.size() * sizeof(float));
+    }
+    return audio;
+}
+
+}  // namespace pyrelle::standin
