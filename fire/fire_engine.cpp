@@ -139,6 +139,10 @@ bool fire_engine::start_render_thread()
     if (!stop_event_) {
         return false;
     }
+    loop_finished_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!loop_finished_) {
+        return false;
+    }
     render_thread_.reset(::CreateThread(nullptr, 0, render_thread_entry, this, CREATE_SUSPENDED, nullptr));
     return static_cast<bool>(render_thread_);
 }
@@ -154,11 +158,13 @@ bool fire_engine::tear_down() noexcept
             // A thread that set_up never resumed must run to see the stop; for a running thread
             // this does nothing.
             ::ResumeThread(render_thread_.get());
-            ::WaitForSingleObject(render_thread_.get(), INFINITE);
+            const HANDLE ends[] = {loop_finished_.get(), render_thread_.get()};
+            ::WaitForMultipleObjects(2, ends, FALSE, INFINITE);
             render_thread_.reset();
         }
         frame_timer_.reset();
         stop_event_.reset();
+        loop_finished_.reset();
     }
 
     palette_object_.reset();

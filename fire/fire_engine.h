@@ -121,6 +121,10 @@ private:
     // Manual-reset: once set it wakes the render thread from every later wait, so the thread
     // ends however many timer expiries are pending.
     kernel_handle stop_event_;
+    // Manual-reset, set by the render thread as the last thing it does in the module. tear_down
+    // can run inside the module's unload, where the loader lock keeps any thread from ending, so
+    // it waits for this (or for the thread, when the process exit has already killed it).
+    kernel_handle loop_finished_;
     critical_section lock_;
 
     com_ptr<IDirectDraw7> direct_draw_;

@@ -6,14 +6,17 @@
 
 namespace pyrelle {
 
-DWORD WINAPI render_thread_entry(void* engine) noexcept
+DWORD WINAPI render_thread_entry(void* argument) noexcept
 {
+    fire_engine& engine = *static_cast<fire_engine*>(argument);
     try {
-        return render_loop(*static_cast<fire_engine*>(engine));
+        render_loop(engine);
     } catch (...) {
         // Letting it go would terminate the host; the run simply stops drawing.
-        return 0;
     }
+    // After this the thread touches nothing of the run, and tear_down may free it all.
+    ::SetEvent(engine.loop_finished_.get());
+    return 0;
 }
 
 std::uint32_t render_loop(fire_engine& engine)

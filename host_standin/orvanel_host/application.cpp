@@ -219,7 +219,6 @@ void application::shut_down()
 {
     preferences_.reset();
     if (module_) {
-        end_running_visualisations();
         try {
             if (player_ && player_->state() != playback_state::stopped) {
                 transport_->stop(stop_reason_shutting_down);
@@ -251,29 +250,6 @@ void application::shut_down()
         const std::uint32_t held = information_.references() + (visualisation_ ? visualisation_->references() : 0);
         log_.line("unloaded; host objects alive " + std::to_string(live_transient_objects()) +
                   ", host service references held " + std::to_string(held));
-    }
-}
-
-void application::end_running_visualisations()
-{
-    // Unloading a module while its visualisation runs would leave the module to end the run from
-    // inside the loader, where its render thread cannot finish; a player ends it first.
-    if (!menu_) {
-        return;
-    }
-    for (const module_command& command : menu_->commands()) {
-        if (command.group != visualisations_group) {
-            continue;
-        }
-        std::string name;
-        try {
-            if (module_menu::display_state(command, name) & menu_flag_checked) {
-                log_.line("ending \"" + name + "\" before unloading");
-                module_menu::execute(command);
-            }
-        } catch (const std::exception& error) {
-            log_.line(std::string("error: ending the visualisation: ") + error.what());
-        }
     }
 }
 

@@ -57,7 +57,6 @@ private:
     void announce_module();
     void notify_start();
     void shut_down();
-    void end_running_visualisations();
     void save_settings();
     void open_preferences();
     void move_playback(transport_action action);

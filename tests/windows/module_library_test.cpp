@@ -10,7 +10,9 @@
 
 #include "host/host_interfaces.h"
 #include "support/utf8_string.h"
+#include "tests/windows/run_harness.h"
 #include "tests/windows/test_registry.h"
+#include "tests/windows/test_stream.h"
 
 namespace pyrelle {
 namespace {
@@ -80,6 +82,95 @@ TEST(ModuleLibrary, LoadsAndHandsOutItsFreshServiceList)
     EXPECT_STREQ(text.text(), "C:\\Orvanel\\components\\pyrelle.dll");
     info->version(text);
     EXPECT_STREQ(text.text(), "0.93");
+}
+
+// Runs one test of this program again in a child process, for a body that could hang inside the
+// loader: such a hang cannot be interrupted from within the process (under Wine not even by
+// terminating it), but the parent can end the child.
+constexpr wchar_t child_variable[] = L"PYRELLE_TEST_CHILD";
+
+bool in_child_process() { return GetEnvironmentVariableW(child_variable, nullptr, 0) != 0; }
+
+struct child_result {
+    bool timed_out = false;
+    DWORD exit_code = 0;
+};
+
+child_result run_in_child(const std::wstring& test_name, DWORD timeout_ms)
+{
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(program) + L"\" --gtest_brief=1 --gtest_filter=" + test_name;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    SetEnvironmentVariableW(child_variable, L"1");
+    const BOOL started = CreateProcessW(program, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableW(child_variable, nullptr);
+    child_result result;
+    if (!started) {
+        result.exit_code = 0xFFFFFFFF;
+        return result;
+    }
+    if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) {
+        result.timed_out = true;
+        TerminateProcess(process.hProcess, 3);
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    GetExitCodeProcess(process.hProcess, &result.exit_code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+template <typename Service>
+Service* instance_of(module_interface& module, const guid& service_class)
+{
+    for (service_entry* entry = module.first_entry(); entry != nullptr; entry = entry->next) {
+        if (*entry->service_class == service_class) {
+            service_ref out;
+            entry->instantiate(out);
+            return static_cast<Service*>(out.get());  // a static object: the reference costs nothing
+        }
+    }
+    return nullptr;
+}
+
+TEST(ModuleLibrary, UnloadingDuringARunEndsTheRunAndReturns)
+{
+    if (!in_child_process()) {
+        const child_result child = run_in_child(L"ModuleLibrary.UnloadingDuringARunEndsTheRunAndReturns", 30000);
+        EXPECT_FALSE(child.timed_out) << "the module hung in its unload";
+        EXPECT_EQ(child.exit_code, 0u);
+        return;
+    }
+    test::test_stream stream;
+    test::test_manager manager(stream);
+    test::test_registry registry;
+    registry.add(visualisation_manager_class, &manager);
+    const test::screen_mode desktop = test::current_screen_mode();
+
+    HMODULE const library = LoadLibraryW(L"pyrelle.dll");
+    ASSERT_NE(library, nullptr);
+    auto const get_interface = reinterpret_cast<get_interface_function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "orvanel_get_interface")));
+    ASSERT_NE(get_interface, nullptr);
+    module_interface* const module = get_interface(&registry, library);
+    auto* const starter = instance_of<lifecycle>(*module, lifecycle_class);
+    auto* const menu = instance_of<menu_command>(*module, menu_command_class);
+    ASSERT_NE(starter, nullptr);
+    ASSERT_NE(menu, nullptr);
+
+    starter->on_start();  // the mode list; 640x480x8 is its first mode in the Wine desktop
+    menu->execute(0, nullptr);
+    test::pump_messages(400);
+    ASSERT_GT(stream.fill_calls.load(), 0) << "the run draws before the unload";
+    ASSERT_FALSE(test::current_screen_mode() == desktop);
+
+    // The player may unload the module without switching the fire off first.
+    EXPECT_TRUE(FreeLibrary(library));
+    EXPECT_EQ(stream.references.load(), 0) << "the run gave its stream back";
+    EXPECT_TRUE(test::current_screen_mode() == desktop);
 }
 
 TEST(ModuleLibrary, CarriesThePreferencesDialogAndVersion)
