@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "host_standin/orvanel_host/member_window_procedure.h"
 #include "host_standin/orvanel_host/wide_text.h"
 
 namespace pyrelle::standin {
@@ -35,7 +36,7 @@ main_window::main_window(HINSTANCE instance, main_window_handler& handler, modul
 {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = procedure;
+    window_class.lpfnWndProc = member_window_procedure<main_window>;
     window_class.hInstance = instance;
     window_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window_class.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
@@ -138,31 +139,15 @@ void main_window::schedule_script(unsigned milliseconds)
     }
 }
 
-LRESULT CALLBACK main_window::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+void main_window::attached(HWND window) noexcept { window_ = window; }
+
+void main_window::detached() noexcept
 {
-    auto* self = reinterpret_cast<main_window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<main_window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wparam, lparam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->handle(message, wparam, lparam);
-    } catch (const std::exception& error) {
-        // An exception must not unwind through the system's dispatch code.
-        ::OutputDebugStringA(error.what());
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        self->status_ = nullptr;
-    }
-    return result;
+    window_ = nullptr;
+    status_ = nullptr;
 }
+
+void main_window::failed(const std::exception& error) noexcept { ::OutputDebugStringA(error.what()); }
 
 LRESULT main_window::handle(UINT message, WPARAM wparam, LPARAM lparam)
 {

@@ -4,6 +4,7 @@
 // user does to its handler; the handler decides what happens.
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 #include "host_standin/orvanel_host/module_menu.h"
@@ -42,8 +43,12 @@ public:
     void close();
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    template <typename Window>
+    friend LRESULT CALLBACK member_window_procedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+    void attached(HWND window) noexcept;
+    void detached() noexcept;
+    void failed(const std::exception& error) noexcept;
     void create_controls();
     HMENU build_menu();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "host_standin/orvanel_host/member_window_procedure.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "support/utf8_string.h"
 
@@ -38,7 +39,7 @@ preferences_window::preferences_window(HINSTANCE instance, HWND owner, std::vect
 {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = procedure;
+    window_class.lpfnWndProc = member_window_procedure<preferences_window>;
     window_class.hInstance = instance;
     window_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
@@ -170,30 +171,17 @@ bool preferences_window::translate(MSG& message)
     return window_ != nullptr && ::IsDialogMessageW(window_, &message);
 }
 
-LRESULT CALLBACK preferences_window::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+void preferences_window::attached(HWND window) noexcept { window_ = window; }
+
+void preferences_window::detached() noexcept
 {
-    auto* self = reinterpret_cast<preferences_window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<preferences_window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wparam, lparam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->handle(message, wparam, lparam);
-    } catch (const std::exception& error) {
-        // An exception must not unwind through the system's dispatch code.
-        self->log_.line(std::string("error: preferences window: ") + error.what());
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        self->page_dialog_ = nullptr;
-    }
-    return result;
+    window_ = nullptr;
+    page_dialog_ = nullptr;
+}
+
+void preferences_window::failed(const std::exception& error)
+{
+    log_.line(std::string("error: preferences window: ") + error.what());
 }
 
 LRESULT preferences_window::handle(UINT message, WPARAM wparam, LPARAM lparam)

@@ -4,6 +4,7 @@
 // Reset puts the page's settings back and opens the page afresh, so that it shows them.
 #include <windows.h>
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,12 @@ public:
     bool translate(MSG& message);
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    template <typename Window>
+    friend LRESULT CALLBACK member_window_procedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+    void attached(HWND window) noexcept;
+    void detached() noexcept;
+    void failed(const std::exception& error);
     void create_controls();
     void lay_out();
 
