@@ -137,6 +137,9 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},
         {"--gif", "no/such/folder/out.gif"},
+        // Outputs opened before the one that fails must go too.
+        {"--gif", "fire.gif", "--dump-palette", "no/such/folder/palette"},
+        {"--gif", "fire.gif", "--png", "heat.partial/frames"},  // the heat dump's own file is in the way
         {"--sparkle"},
         {"--mode"},
     };

@@ -37,14 +37,20 @@ public:
             ::close(fd);
             throw std::runtime_error("cannot create '" + path + "': " + GifErrorString(error));
         }
-        EGifSetGifVersion(gif_, true);
-        check(EGifPutScreenDesc(gif_, width, height, 8, 0, nullptr));
-        // Loop for ever: the NETSCAPE2.0 application extension.
-        const unsigned char loop[] = {1, 0, 0};
-        check(EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE));
-        check(EGifPutExtensionBlock(gif_, 11, "NETSCAPE2.0"));
-        check(EGifPutExtensionBlock(gif_, 3, loop));
-        check(EGifPutExtensionTrailer(gif_));
+        try {
+            EGifSetGifVersion(gif_, true);
+            check(EGifPutScreenDesc(gif_, width, height, 8, 0, nullptr));
+            // Loop for ever: the NETSCAPE2.0 application extension.
+            const unsigned char loop[] = {1, 0, 0};
+            check(EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE));
+            check(EGifPutExtensionBlock(gif_, 11, "NETSCAPE2.0"));
+            check(EGifPutExtensionBlock(gif_, 3, loop));
+            check(EGifPutExtensionTrailer(gif_));
+        } catch (...) {
+            // No destructor runs for a half-made object: close the handle here.
+            EGifCloseFile(gif_, &error);
+            throw;
+        }
     }
 
     ~gif_writer()
@@ -122,9 +128,25 @@ struct frame_outputs::impl {
     std::unique_ptr<gif_writer> gif;
     std::ofstream heat_dump, palette_dump;
     std::vector<std::string> pngs_written;  // removed again unless the render completes
+    bool png_dir_made = false;               // the folder did not exist before this render
     std::vector<std::uint8_t> screen, rgb;
     std::uint32_t frames = 0;
     bool committed = false;
+
+    // Closes and deletes whatever this render has written so far.
+    void discard() noexcept
+    {
+        gif.reset();
+        heat_dump.close();
+        palette_dump.close();
+        std::error_code ignored;
+        for (const std::string* path : {&paths.gif_file, &paths.heat_dump_file, &paths.palette_dump_file}) {
+            if (!path->empty()) fs::remove(temporary_name(*path), ignored);
+        }
+        for (const std::string& png : pngs_written) fs::remove(png, ignored);
+        // Only an empty folder goes; remove() leaves one that holds anything else.
+        if (png_dir_made) fs::remove(paths.png_dir, ignored);
+    }
 
     void write(std::ofstream& out, const void* data, std::size_t size, const std::string& path)
     {
@@ -141,32 +163,33 @@ frame_outputs::frame_outputs(const output_paths& paths, std::int32_t width, std:
     o.width = width;
     o.height = height;
     o.screen.resize(static_cast<std::size_t>(width) * height);
-    if (!paths.gif_file.empty()) {
-        o.gif = std::make_unique<gif_writer>(paths.gif_file, width, height, frame_rate);
-    }
-    if (!paths.heat_dump_file.empty()) o.heat_dump = open_binary(paths.heat_dump_file);
-    if (!paths.palette_dump_file.empty()) o.palette_dump = open_binary(paths.palette_dump_file);
-    if (!paths.png_dir.empty()) {
-        std::error_code error;
-        fs::create_directories(paths.png_dir, error);
-        if (error || !fs::is_directory(paths.png_dir)) {
-            throw std::runtime_error("cannot create folder '" + paths.png_dir + "'");
+    // The destructor does not run when the constructor throws, so an output that cannot be made
+    // must take the ones opened before it away here.
+    try {
+        if (!paths.gif_file.empty()) {
+            o.gif = std::make_unique<gif_writer>(paths.gif_file, width, height, frame_rate);
         }
-        o.rgb.resize(o.screen.size() * 3);
+        if (!paths.heat_dump_file.empty()) o.heat_dump = open_binary(paths.heat_dump_file);
+        if (!paths.palette_dump_file.empty()) o.palette_dump = open_binary(paths.palette_dump_file);
+        if (!paths.png_dir.empty()) {
+            std::error_code error;
+            o.png_dir_made = !fs::exists(paths.png_dir, error);
+            fs::create_directories(paths.png_dir, error);
+            if (error || !fs::is_directory(paths.png_dir)) {
+                o.png_dir_made = false;
+                throw std::runtime_error("cannot create folder '" + paths.png_dir + "'");
+            }
+            o.rgb.resize(o.screen.size() * 3);
+        }
+    } catch (...) {
+        o.discard();
+        throw;
     }
 }
 
 frame_outputs::~frame_outputs()
 {
-    if (impl_->committed) return;
-    impl_->gif.reset();
-    impl_->heat_dump.close();
-    impl_->palette_dump.close();
-    std::error_code ignored;
-    for (const std::string* path : {&impl_->paths.gif_file, &impl_->paths.heat_dump_file, &impl_->paths.palette_dump_file}) {
-        if (!path->empty()) fs::remove(temporary_name(*path), ignored);
-    }
-    for (const std::string& png : impl_->pngs_written) fs::remove(png, ignored);
+    if (!impl_->committed) impl_->discard();
 }
 
 void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palette_entry* palette)
