@@ -22,7 +22,7 @@ DWORD WINAPI render_thread_entry(void* argument) noexcept
 std::uint32_t render_loop(fire_engine& engine)
 {
     sample_chunk chunk;
-    // Both handles outlive the thread: tear_down closes them only after the thread has ended.
+    // Both handles outlive the loop: tear_down closes them only once the loop has finished.
     // The stop event comes first so that it wins over a timer expiry that is due at once.
     const HANDLE waits[] = {engine.stop_event_.get(), engine.frame_timer_.get()};
     for (;;) {

@@ -394,6 +394,67 @@ TEST_F(FireRun, MissingManagerStrandsTheRunUntilEscapeOrToggle)
     use_registry(&registry_);
 }
 
+TEST_F(FireRun, WindowIsAScreenSizedPopupOfTheNamedClass)
+{
+    // Stranded before DirectDraw, so the window keeps the shape it was created with.
+    test::test_registry empty;
+    use_registry(&empty);
+    const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screen_height = ::GetSystemMetrics(SM_CYSCREEN);
+    toggle();
+    ASSERT_TRUE(engine_.is_running());
+    HWND const window = inspect::window(engine_);
+
+    wchar_t text[64] = {};
+    ::GetClassNameW(window, text, 64);
+    EXPECT_STREQ(text, L"{A25BCA8A-BB31-4738-861F-42907A2FB640}");
+    ::GetWindowTextW(window, text, 64);
+    EXPECT_STREQ(text, L"Pyrelle visualisation");
+    // The system adds WS_CLIPSIBLINGS to every top-level window.
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
+    EXPECT_EQ(style & ~static_cast<DWORD>(WS_CLIPSIBLINGS), static_cast<DWORD>(WS_POPUP | WS_VISIBLE));
+    EXPECT_EQ(::GetWindowLongW(window, GWL_EXSTYLE), 0);
+    EXPECT_EQ(::GetParent(window), nullptr);
+    RECT shape{};
+    ASSERT_TRUE(::GetWindowRect(window, &shape));
+    EXPECT_EQ(shape.left, 0);
+    EXPECT_EQ(shape.top, 0);
+    EXPECT_EQ(shape.right, screen_width);
+    EXPECT_EQ(shape.bottom, screen_height);
+
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof(found);
+    ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), L"{A25BCA8A-BB31-4738-861F-42907A2FB640}", &found));
+    EXPECT_EQ(found.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC));
+    EXPECT_EQ(found.hbrBackground, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    EXPECT_EQ(found.hCursor, nullptr);
+    EXPECT_EQ(found.hIcon, nullptr);
+    EXPECT_EQ(found.cbClsExtra, 0);
+    EXPECT_EQ(found.cbWndExtra, 0);
+    EXPECT_EQ(found.lpszMenuName, nullptr);
+
+    toggle();
+    use_registry(&registry_);
+}
+
+TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
+{
+    constexpr wchar_t timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
+    start_running();
+    HWND const window = inspect::window(engine_);
+
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(::SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 0);
+    EXPECT_EQ(::GetCursor(), nullptr);
+
+    kernel_handle timer(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name));
+    EXPECT_TRUE(timer) << "the frame timer is not under its name";
+    timer.reset();
+
+    toggle();
+    EXPECT_FALSE(kernel_handle(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name))) << "the frame timer outlived the run";
+}
+
 TEST_F(FireRun, SecondOpenWhileRunningIsRefused)
 {
     start_running();
