@@ -3,6 +3,7 @@
 #include "config/io_exceptions.h"
 #include "config/limited_reader.h"
 #include "config/memory_writer.h"
+#include "support/little_endian.h"
 
 namespace pyrelle {
 namespace {
@@ -23,9 +24,8 @@ void write_configuration(config_var* first, stream_writer& out, abort_signal& ab
         value.clear();
         var->write_value(value_writer, abort);
         const std::uint32_t size = value.size();
-        const std::uint8_t size_bytes[4] = {
-            static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
-            static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
+        std::uint8_t size_bytes[4];
+        store_le32(size_bytes, size);
         out.write(&var->guid, sizeof var->guid, abort);
         out.write(size_bytes, sizeof size_bytes, abort);
         if (size != 0) out.write(value.data(), size, abort);
@@ -42,9 +42,7 @@ void read_configuration(config_var* first, stream_reader& in, abort_signal& abor
         if (in.read(&id, sizeof id, abort) != sizeof id) return;
         std::uint8_t size_bytes[4];
         in.read_exact(size_bytes, sizeof size_bytes, abort);
-        const std::uint32_t size = std::uint32_t{size_bytes[0]} | std::uint32_t{size_bytes[1]} << 8 |
-                                   std::uint32_t{size_bytes[2]} << 16 |
-                                   std::uint32_t{size_bytes[3]} << 24;
+        const std::uint32_t size = load_le32(size_bytes);
 
         config_var* var = find_variable(first, id);
         if (var == nullptr) {

@@ -18,8 +18,8 @@ std::uint8_t sample_byte(float sample) noexcept
     return static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled)));
 }
 
-// floor((x / w) * n * 0.5), computed as the negated truncation of the negative product so that the
-// indices match the running module's double-precision arithmetic bit for bit.
+// floor((x / w) * n * 0.5) in double precision, taken as the negated truncation of the negative
+// product: the evaluation order is fixed so that every build picks exactly the same sample.
 std::uint32_t half_spread_index(std::int32_t x, std::int32_t w, std::uint32_t n) noexcept
 {
     const double product = (static_cast<double>(x) / static_cast<double>(w)) * static_cast<double>(n) * -0.5;

@@ -21,7 +21,7 @@ DWORD WINAPI render_thread_entry(void* argument) noexcept
 
 std::uint32_t render_loop(fire_engine& engine)
 {
-    sample_chunk chunk;
+    sample_chunk chunk;  // its destructor frees the storage however the loop ends
     // Both handles outlive the loop: tear_down closes them only once the loop has finished.
     // The stop event comes first so that it wins over a timer expiry that is due at once.
     const HANDLE waits[] = {engine.stop_event_.get(), engine.frame_timer_.get()};
@@ -35,7 +35,6 @@ std::uint32_t render_loop(fire_engine& engine)
         }
         draw_frame(engine, chunk);
     }
-    chunk.clear();
     return 0;
 }
 

@@ -3,14 +3,13 @@
 #include <exception>
 
 #include "fire/fire_engine.h"
+#include "host/component_services.h"
 #include "host/module_state.h"
 #include "host/shared_library.h"
 #include "support/utf16_buffer.h"
 
 namespace pyrelle {
 namespace {
-
-constexpr char window_title[] = "Pyrelle visualisation";
 
 // Module-wide, like the class itself.
 ATOM class_atom = 0;
@@ -62,7 +61,7 @@ HWND fire_engine::open(const fire_settings& settings)
     window_counted_ = true;
 
     // WM_CREATE runs set_up before this returns: the run is under way, stranded or already gone.
-    HWND const window = ::uCreateWindowEx(0, module::window_class_name().text(), window_title, WS_POPUP, 0, 0,
+    HWND const window = ::uCreateWindowEx(0, module::window_class_name().text(), component_name, WS_POPUP, 0, 0,
                                           ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                                           nullptr, nullptr, module::instance(), this);
     if (window == nullptr) {

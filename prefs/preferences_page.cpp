@@ -110,7 +110,7 @@ bool preferences_page_service::help_url(text_object& out)
         out.append(static_cast<host_information*>(information.get())->version_text(), whole_text);
     }
     out.append("/preferences/", whole_text);
-    char page_id[37];
+    char page_id[guid_text_size];
     out.append(format_guid(preferences_page_guid, page_id), whole_text);
     out.append("/", whole_text);
     out.append(page_name(), whole_text);
