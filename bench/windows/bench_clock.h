@@ -1,7 +1,8 @@
 #pragma once
 // Timing for the presentation benchmarks: wall time from the performance counter and the whole
 // process's CPU time (every thread, user and kernel), and the report both programs print so that
-// scripts/bench-windows can compare them line by line.
+// scripts/bench-windows can compare them line by line. The whole-run tests pump and time with the
+// same functions.
 #include <windows.h>
 
 #include <cstdio>

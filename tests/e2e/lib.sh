@@ -20,7 +20,7 @@ export WINEDEBUG="${WINEDEBUG:--all}" WINEARCH=win32
 export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv,wineoss.drv="
 export PYRELLE_WINE_DESKTOP=1
 
-e2e_xvfb_pid=
+source "$e2e_root/scripts/private-display.sh"
 e2e_host_pid=
 e2e_log=
 e2e_status=
@@ -30,10 +30,7 @@ e2e_cleanup() {
     kill "$e2e_host_pid" 2>/dev/null
   fi
   wineserver -k >/dev/null 2>&1 || true
-  if [[ -n "$e2e_xvfb_pid" ]]; then
-    kill "$e2e_xvfb_pid" 2>/dev/null || true
-    wait "$e2e_xvfb_pid" 2>/dev/null || true
-  fi
+  stop_private_display
 }
 trap e2e_cleanup EXIT
 trap 'exit 130' INT TERM
@@ -55,17 +52,7 @@ winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
 # Starts a private X server; the tests always use their own, so that the screen is 1024x768 and
 # nothing else draws on it.
 start_display() {
-  local fifo number
-  fifo="$(mktemp -u)"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  e2e_xvfb_pid=$!
-  if ! read -r -t 20 number <"$fifo"; then
-    rm -f "$fifo"
-    fail "Xvfb did not start"
-  fi
-  rm -f "$fifo"
-  export DISPLAY=":$number"
+  start_private_display || fail "Xvfb did not start"
 }
 
 # A fresh work folder: profile/, sync/, the script and the log. A Wine left over in this prefix

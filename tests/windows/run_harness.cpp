@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "bench/windows/bench_clock.h"
 #include "host/module_state.h"
 #include "support/win32_handles.h"
 #include "support/utf16_buffer.h"
@@ -13,20 +14,7 @@ namespace test {
 
 void pump_messages(DWORD ms)
 {
-    const ULONGLONG deadline = ::GetTickCount64() + ms;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) {
-            return;
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                    QS_ALLINPUT);
-    }
+    bench::pump_until(bench::seconds_now() + ms / 1000.0);
 }
 
 bool operator==(const screen_mode& a, const screen_mode& b)
@@ -54,20 +42,6 @@ bool run_window_class_registered()
     WNDCLASSEXW found{};
     found.cbSize = sizeof(found);
     return ::GetClassInfoExW(module::instance(), reinterpret_cast<const wchar_t*>(name.data()), &found) != FALSE;
-}
-
-std::int64_t ticks_now()
-{
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double seconds_since(std::int64_t ticks)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks_now() - ticks) / static_cast<double>(frequency.QuadPart);
 }
 
 }  // namespace test

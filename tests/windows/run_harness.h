@@ -28,9 +28,6 @@ screen_mode current_screen_mode();
 // Whether the run window's class is registered for the module's instance.
 bool run_window_class_registered();
 
-double seconds_since(std::int64_t ticks);
-std::int64_t ticks_now();
-
 }  // namespace test
 
 // Reads and pokes a run from the test thread. Whatever touches the surfaces or the heat field

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/windows/bench_clock.h"
 #include "config/configuration.h"
 #include "fire/fire_engine.h"
 #include "fire/visualisation_toggle.h"
@@ -87,9 +88,9 @@ protected:
     double fill_rate(DWORD ms)
     {
         const int before = stream_.fill_calls;
-        const std::int64_t start = test::ticks_now();
+        const double start = bench::seconds_now();
         pump_messages(ms);
-        return (stream_.fill_calls - before) / test::seconds_since(start);
+        return (stream_.fill_calls - before) / (bench::seconds_now() - start);
     }
 
     test::test_stream stream_;
