@@ -34,7 +34,7 @@ std::string service_class_name(const guid& service_class)
             return entry.name;
         }
     }
-    char text[37];
+    char text[guid_text_size];
     return std::string("{") + format_guid(service_class, text) + "}";
 }
 

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "support/little_endian.h"
+
 namespace pyrelle::tools {
 namespace {
 
@@ -105,15 +107,14 @@ std::unique_ptr<audio_feed> make_raw_feed(const std::string& path, std::uint32_t
     if (!in) {
         throw std::runtime_error("cannot open raw samples '" + path + "': " + std::strerror(errno));
     }
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) {
         throw std::runtime_error("cannot read raw samples '" + path + "'");
     }
     // Little-endian on disk whatever this machine is; a trailing partial float is ignored.
     std::vector<float> samples(bytes.size() / 4);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        const std::uint32_t bits = std::uint32_t{bytes[4 * i]} | std::uint32_t{bytes[4 * i + 1]} << 8 |
-                                   std::uint32_t{bytes[4 * i + 2]} << 16 | std::uint32_t{bytes[4 * i + 3]} << 24;
+        const std::uint32_t bits = load_le32(&bytes[4 * i]);
         std::memcpy(&samples[i], &bits, sizeof bits);
     }
     return std::make_unique<raw_feed>(std::move(samples), chunk);
