@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "fire/colour_flow.h"
+#include "fire/fire_simulation.h"
 #include "fire/heat_field.h"
 
 namespace {
@@ -25,13 +25,14 @@ void frame(benchmark::State& state)
 {
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
-    std::vector<std::uint8_t> heat(heat_field_bytes(width, height), 0);
+    fire_simulation fire(width, height, fire_colours{});
+    fire.start_colours();
+    fire.start_ramps();
     std::vector<std::uint8_t> surface(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     const std::vector<float> samples = music_like_chunk();
     for (auto _ : state) {
-        seed_bottom_rows(heat.data(), width, height, samples.data(), static_cast<std::uint32_t>(samples.size()));
-        propagate_heat(heat.data(), width, height);
-        copy_frame(surface.data(), heat.data(), width, height, 0);
+        fire.advance(samples.data(), static_cast<std::uint32_t>(samples.size()));
+        fire.copy_to(surface.data(), 0);
         benchmark::DoNotOptimize(surface.data());
         benchmark::ClobberMemory();
     }
@@ -41,19 +42,14 @@ BENCHMARK(frame)->Args({640, 480})->Args({1024, 768})->Args({1920, 1080})->Unit(
 
 void palette_with_flow(benchmark::State& state)
 {
-    std::vector<palette_entry> palette(palette_size);
-    std::vector<colour> low(ramp_size), middle(ramp_size), high(ramp_size);
-    colour_flow flow;
-    flow.low_flow = flow.middle_flow = flow.high_flow = true;
-    flow.palette_entries = palette.data();
-    flow.low_ramp = low.data();
-    flow.middle_ramp = middle.data();
-    flow.high_ramp = high.data();
-    start_colour_flow(flow);
-    start_colour_ramps(flow);
+    // The smallest field: what is left is the flow's per-frame work.
+    fire_simulation fire(min_field_width, min_field_height, fire_colours{0, 0, 0, true, true, true});
+    fire.start_colours();
+    fire.start_ramps();
+    const float sample = 0.0f;
     for (auto _ : state) {
-        advance_colour_flow(flow);
-        benchmark::DoNotOptimize(palette.data());
+        fire.advance(&sample, 1);
+        benchmark::DoNotOptimize(fire.palette());
     }
 }
 BENCHMARK(palette_with_flow)->Unit(benchmark::kMicrosecond);

@@ -1,9 +1,7 @@
 #include "fire/fire_engine.h"
 
-#include <cstddef>
 #include <cstdint>
-#include <limits>
-#include <new>
+#include <memory>
 
 #include "fire/heat_field.h"
 #include "fire/render_loop.h"
@@ -20,6 +18,12 @@ constexpr LONGLONG first_expiry = -100000;  // relative, in 100 ns units: 10 ms
 constexpr wchar_t frame_timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
 
 }  // namespace
+
+PALETTEENTRY* palette_entries(const fire_simulation& fire) noexcept
+{
+    // DirectDraw only reads the entries, but its calls take them without const.
+    return reinterpret_cast<PALETTEENTRY*>(const_cast<palette_entry*>(fire.palette()));
+}
 
 std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept
 {
@@ -78,11 +82,11 @@ LRESULT fire_engine::set_up()
         return give_up();
     }
 
-    allocate_tables();  // std::bad_alloc strands the run like a lookup failure
-    start_colour_flow(flow_);
+    // std::bad_alloc strands the run like a lookup failure.
+    fire_ = std::make_unique<fire_simulation>(width_, height_, colours_);
+    fire_->start_colours();
 
-    if (FAILED(direct_draw_->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256,
-                                           reinterpret_cast<PALETTEENTRY*>(palette_entries_.get()),
+    if (FAILED(direct_draw_->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, palette_entries(*fire_),
                                            palette_object_.put(), nullptr))) {
         return give_up();
     }
@@ -92,39 +96,19 @@ LRESULT fire_engine::set_up()
 
     // From here on nothing is tested: the run goes on whatever these return.
     primary_surface_->SetPalette(palette_object_.get());
-    palette_object_->SetEntries(0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(palette_entries_.get()));
+    palette_object_->SetEntries(0, 0, palette_size, palette_entries(*fire_));
     surface_desc_.ddsCaps.dwCaps = DDSCAPS_BACKBUFFER;
     primary_surface_->GetAttachedSurface(&surface_desc_.ddsCaps, back_buffer_.put());
     surface_desc_.dwSize = sizeof(DDSURFACEDESC2);
     primary_surface_->GetSurfaceDesc(&surface_desc_);
     row_skip_ = surface_desc_.lPitch - width_;
-    start_colour_ramps(flow_);
+    fire_->start_ramps();
 
     LARGE_INTEGER due;
     due.QuadPart = first_expiry;
     ::SetWaitableTimer(frame_timer_.get(), &due, timer_period_ms(frame_rate_), nullptr, nullptr, FALSE);
     ::ResumeThread(render_thread_.get());
     return 0;
-}
-
-void fire_engine::allocate_tables()
-{
-    // Sizes past the address space cannot come from a mode DirectDraw accepted, but the product
-    // must not wrap on a 32-bit build.
-    const std::uint64_t heat_bytes = static_cast<std::uint64_t>(width_) * (static_cast<std::uint64_t>(height_) + 2);
-    if (heat_bytes > std::numeric_limits<std::size_t>::max()) {
-        throw std::bad_alloc();
-    }
-
-    palette_entries_.reset(new palette_entry[palette_size]);
-    flow_.palette_entries = palette_entries_.get();
-    heat_.reset(new std::uint8_t[static_cast<std::size_t>(heat_bytes)]());
-    low_ramp_.reset(new colour[ramp_size]);
-    flow_.low_ramp = low_ramp_.get();
-    middle_ramp_.reset(new colour[ramp_size]);
-    flow_.middle_ramp = middle_ramp_.get();
-    high_ramp_.reset(new colour[ramp_size]);
-    flow_.high_ramp = high_ramp_.get();
 }
 
 bool fire_engine::start_render_thread()
@@ -177,15 +161,7 @@ bool fire_engine::tear_down() noexcept
         direct_draw_.reset();
     }
 
-    flow_.palette_entries = nullptr;
-    flow_.low_ramp = nullptr;
-    flow_.middle_ramp = nullptr;
-    flow_.high_ramp = nullptr;
-    palette_entries_.reset();
-    heat_.reset();
-    low_ramp_.reset();
-    middle_ramp_.reset();
-    high_ramp_.reset();
+    fire_.reset();
 
     vis_stream_.reset();
     return true;

@@ -18,8 +18,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "fire/colour_flow.h"
-#include "fire/fire_palette.h"
+#include "fire/fire_simulation.h"
 #include "host/host_interfaces.h"
 #include "support/win32_handles.h"
 #include "support/critical_section.h"
@@ -48,6 +47,9 @@ constexpr std::int32_t fallback_frame_rate = 24;
 // Timer period in milliseconds for a stored frame rate (integer division, as the host's timer
 // takes whole milliseconds): 24 gives 41, 30 gives 33; outside 1..1000 the fallback rate's.
 std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept;
+
+// The simulation's palette as DirectDraw's CreatePalette and SetEntries take it.
+PALETTEENTRY* palette_entries(const fire_simulation& fire) noexcept;
 
 // Whether a mode can be shown: one byte per pixel, and a field the heat filter can work on.
 bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept;
@@ -93,7 +95,6 @@ public:
 private:
     static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void account_window_destroyed() noexcept;
-    void allocate_tables();
     bool start_render_thread();
 
     friend DWORD WINAPI render_thread_entry(void* engine) noexcept;
@@ -134,12 +135,8 @@ private:
     com_ptr<IDirectDrawPalette> palette_object_;
     DDSURFACEDESC2 surface_desc_{};  // scratch: CreateSurface, GetSurfaceDesc, every Lock
 
-    std::unique_ptr<std::uint8_t[]> heat_;                // width x (height + 2)
-    std::unique_ptr<palette_entry[]> palette_entries_;   // 256
-    std::unique_ptr<colour[]> low_ramp_;                 // 256 each
-    std::unique_ptr<colour[]> middle_ramp_;
-    std::unique_ptr<colour[]> high_ramp_;
-    colour_flow flow_;  // anchors, switches, end points and step; points at the tables above
+    fire_colours colours_;                   // the run's anchors and switches, from open
+    std::unique_ptr<fire_simulation> fire_;  // heat field, palette, ramps and flow of the run
 
     std::int32_t row_skip_ = 0;  // surface pitch minus width, taken once at run start
     service_ref vis_stream_;     // the host's visualisation_stream for this run

@@ -1,7 +1,6 @@
 #include "fire/render_loop.h"
 
 #include "fire/fire_engine.h"
-#include "fire/heat_field.h"
 #include "fire/sample_chunk.h"
 
 namespace pyrelle {
@@ -71,7 +70,7 @@ void draw_frame(fire_engine& engine, sample_chunk& chunk)
 {
     IDirectDrawSurface7* const primary = engine.primary_surface_.get();
     IDirectDrawSurface7* const back = engine.back_buffer_.get();
-    if (primary == nullptr || back == nullptr) {
+    if (primary == nullptr || back == nullptr || engine.fire_ == nullptr) {
         return;
     }
     if (primary->IsLost() != DD_OK) {
@@ -87,15 +86,9 @@ void draw_frame(fire_engine& engine, sample_chunk& chunk)
     }
     try {
         // A fetch that leaves no samples has nothing to seed the fire with: the frame stands still.
-        if (!engine.paused() && fetch_samples(engine, chunk) && chunk.sample_count() != 0) {
-            if (engine.flow_.any_flow()) {
-                advance_colour_flow(engine.flow_);
-                engine.palette_object_->SetEntries(0, 0, palette_size,
-                                                   reinterpret_cast<PALETTEENTRY*>(engine.palette_entries_.get()));
-            }
-            seed_bottom_rows(engine.heat_.get(), engine.width_, engine.height_, chunk.samples(),
-                             chunk.sample_count());
-            propagate_heat(engine.heat_.get(), engine.width_, engine.height_);
+        if (!engine.paused() && fetch_samples(engine, chunk) &&
+            engine.fire_->advance(chunk.samples(), chunk.sample_count())) {
+            engine.palette_object_->SetEntries(0, 0, palette_size, palette_entries(*engine.fire_));
         }
     } catch (...) {
         back->Unlock(nullptr);
@@ -103,8 +96,7 @@ void draw_frame(fire_engine& engine, sample_chunk& chunk)
     }
     // Every locked frame is presented, advanced or not, so a paused or silent run keeps showing
     // its frozen picture.
-    copy_frame(static_cast<std::uint8_t*>(engine.surface_desc_.lpSurface), engine.heat_.get(), engine.width_,
-               engine.height_, engine.row_skip_);
+    engine.fire_->copy_to(static_cast<std::uint8_t*>(engine.surface_desc_.lpSurface), engine.row_skip_);
     back->Unlock(nullptr);
     primary->Flip(back, DDFLIP_WAIT);
 }

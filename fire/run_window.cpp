@@ -33,12 +33,12 @@ HWND fire_engine::open(const fire_settings& settings)
     width_ = settings.width;
     height_ = settings.height;
     bits_per_pixel_ = settings.bits_per_pixel;
-    flow_.low_colour = settings.low_colour;
-    flow_.middle_colour = settings.middle_colour;
-    flow_.high_colour = settings.high_colour;
-    flow_.low_flow = (settings.low_flow & 0xFF) != 0;
-    flow_.middle_flow = (settings.middle_flow & 0xFF) != 0;
-    flow_.high_flow = (settings.high_flow & 0xFF) != 0;
+    colours_.low = settings.low_colour;
+    colours_.middle = settings.middle_colour;
+    colours_.high = settings.high_colour;
+    colours_.low_flow = (settings.low_flow & 0xFF) != 0;
+    colours_.middle_flow = (settings.middle_flow & 0xFF) != 0;
+    colours_.high_flow = (settings.high_flow & 0xFF) != 0;
     frame_rate_ = settings.frame_rate;
 
     if (class_use_count == 0 && class_atom == 0) {

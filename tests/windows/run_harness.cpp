@@ -54,11 +54,10 @@ bool fire_engine_inspector::render_thread_ended(const fire_engine& engine)
 std::vector<std::uint8_t> fire_engine_inspector::heat(fire_engine& engine)
 {
     const auto held = engine.lock_.lock();
-    if (!engine.heat_) {
+    if (!engine.fire_) {
         return {};
     }
-    const std::size_t bytes = static_cast<std::size_t>(engine.width_) * static_cast<std::size_t>(engine.height_ + 2);
-    return std::vector<std::uint8_t>(engine.heat_.get(), engine.heat_.get() + bytes);
+    return engine.fire_->heat();
 }
 
 namespace {

@@ -37,7 +37,7 @@ struct fire_engine_inspector {
     static bool has_render_thread(const fire_engine& engine) { return static_cast<bool>(engine.render_thread_); }
     static bool render_thread_ended(const fire_engine& engine);
     static bool has_direct_draw(const fire_engine& engine) { return static_cast<bool>(engine.direct_draw_); }
-    static bool has_tables(const fire_engine& engine) { return static_cast<bool>(engine.heat_); }
+    static bool has_tables(const fire_engine& engine) { return static_cast<bool>(engine.fire_); }
     static std::int32_t width(const fire_engine& engine) { return engine.width_; }
     static std::int32_t height(const fire_engine& engine) { return engine.height_; }
     static std::int32_t row_skip(const fire_engine& engine) { return engine.row_skip_; }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "fire/colour_flow.h"
+#include "fire/fire_simulation.h"
 
 namespace pyrelle::tools {
 
@@ -29,26 +29,20 @@ public:
     offscreen_run(const offscreen_run&) = delete;
     offscreen_run& operator=(const offscreen_run&) = delete;
 
-    // One drawn frame. With audio (at least one sample) the simulation advances: colour flow (when
-    // any anchor flows), seeding, propagation. Without, the picture stays as it was. Returns
-    // whether it advanced.
+    // One drawn frame: with audio the fire advances by the chunk (fire_simulation::advance);
+    // without, the picture stays as it was. Returns whether it advanced.
     bool frame(const float* samples, std::uint32_t count, bool have_audio);
 
-    std::int32_t width() const { return width_; }
-    std::int32_t height() const { return height_; }
-    const std::vector<std::uint8_t>& heat() const { return heat_; }
-    const palette_entry* palette() const { return palette_.data(); }
+    std::int32_t width() const { return fire_.width(); }
+    std::int32_t height() const { return fire_.height(); }
+    const std::vector<std::uint8_t>& heat() const { return fire_.heat(); }
+    const palette_entry* palette() const { return fire_.palette(); }
 
     // Rows 0 .. height-1, as the screen shows them (palette indices).
-    void screen(std::uint8_t* destination) const;
+    void screen(std::uint8_t* destination) const { fire_.copy_to(destination, 0); }
 
 private:
-    std::int32_t width_;
-    std::int32_t height_;
-    std::vector<std::uint8_t> heat_;
-    std::vector<palette_entry> palette_;
-    std::vector<colour> low_ramp_, middle_ramp_, high_ramp_;
-    colour_flow flow_;
+    fire_simulation fire_;
 };
 
 }  // namespace pyrelle::tools

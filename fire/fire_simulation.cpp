@@ -1,0 +1,74 @@
+#include "fire/fire_simulation.h"
+
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+#include "fire/heat_field.h"
+
+namespace pyrelle {
+namespace {
+
+std::size_t checked_field_bytes(std::int32_t width, std::int32_t height)
+{
+    if (!heat_field_size_supported(width, height)) {
+        throw std::invalid_argument("display mode too small for the fire");
+    }
+    // A size past the address space cannot come from a mode DirectDraw accepted, but the product
+    // must not wrap on a 32-bit build.
+    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * (static_cast<std::uint64_t>(height) + 2);
+    if (bytes > std::numeric_limits<std::size_t>::max()) {
+        throw std::bad_alloc();
+    }
+    return heat_field_bytes(width, height);
+}
+
+}  // namespace
+
+fire_simulation::fire_simulation(std::int32_t width, std::int32_t height, const fire_colours& colours)
+    : width_(width),
+      height_(height),
+      heat_(checked_field_bytes(width, height), 0),
+      palette_(palette_size),
+      low_ramp_(ramp_size),
+      middle_ramp_(ramp_size),
+      high_ramp_(ramp_size)
+{
+    flow_.low_colour = colours.low;
+    flow_.middle_colour = colours.middle;
+    flow_.high_colour = colours.high;
+    flow_.low_flow = colours.low_flow;
+    flow_.middle_flow = colours.middle_flow;
+    flow_.high_flow = colours.high_flow;
+    flow_.palette_entries = palette_.data();
+    flow_.low_ramp = low_ramp_.data();
+    flow_.middle_ramp = middle_ramp_.data();
+    flow_.high_ramp = high_ramp_.data();
+}
+
+void fire_simulation::start_colours() noexcept { start_colour_flow(flow_); }
+
+void fire_simulation::start_ramps() noexcept { start_colour_ramps(flow_); }
+
+bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) noexcept
+{
+    if (sample_count == 0) {
+        return false;
+    }
+    // The flow draws its new targets before the noise rows: the render thread's sequence depends
+    // on this order.
+    const bool palette_changed = flow_.any_flow();
+    if (palette_changed) {
+        advance_colour_flow(flow_);
+    }
+    seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count);
+    propagate_heat(heat_.data(), width_, height_);
+    return palette_changed;
+}
+
+void fire_simulation::copy_to(std::uint8_t* destination, std::int32_t row_skip) const noexcept
+{
+    copy_frame(destination, heat_.data(), width_, height_, row_skip);
+}
+
+}  // namespace pyrelle

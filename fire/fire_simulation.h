@@ -1,0 +1,70 @@
+#pragma once
+// One run's fire without a screen: the heat field, the palette, the three ramps and the colour
+// flow, driven in the order a run drives them. The module's render thread, `pyrelle render` and
+// the benchmark all use this one object, so they draw the same frames byte for byte.
+//
+// A run: construct, start_colours() on the thread that starts the run, start_ramps(), then on the
+// render thread per frame advance() (when it has samples), palette() when that says it changed,
+// and copy_to() into the surface. Random numbers come from the calling thread's next_random():
+// the six start colours from the starting thread's, the noise rows and later flow colours from the
+// render thread's. That split is what makes a first run in a fresh process reproducible.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "fire/colour_flow.h"
+#include "fire/fire_palette.h"
+
+namespace pyrelle {
+
+// The user's three anchors and their flow switches, fixed for a run.
+struct fire_colours {
+    colour low = 0;
+    colour middle = 0;
+    colour high = 0;
+    bool low_flow = false;
+    bool middle_flow = false;
+    bool high_flow = false;
+};
+
+class fire_simulation {
+public:
+    // An all-zero field of width x (height + 2) bytes and the colour tables. Throws
+    // std::invalid_argument for a size the filter cannot work on (heat_field_size_supported) and
+    // std::bad_alloc when the field does not fit the address space.
+    fire_simulation(std::int32_t width, std::int32_t height, const fire_colours& colours);
+    fire_simulation(const fire_simulation&) = delete;
+    fire_simulation& operator=(const fire_simulation&) = delete;
+
+    // Run start, on the starting thread: the six ramp end points and the first palette.
+    void start_colours() noexcept;
+    // Run start, second step: the flow back at step 0 and the three ramps built.
+    void start_ramps() noexcept;
+
+    // One advancing frame from a chunk of samples: colour flow (when any anchor flows), seeding,
+    // propagation. With no samples nothing changes and nothing is drawn. Returns whether the
+    // palette changed (the caller uploads it).
+    bool advance(const float* samples, std::uint32_t sample_count) noexcept;
+
+    // 256 entries, in the layout of the Windows PALETTEENTRY.
+    const palette_entry* palette() const noexcept { return palette_.data(); }
+
+    // Rows 0 .. height-1 into surface memory, skipping `row_skip` bytes after each row (pitch
+    // minus width; 0 for a packed picture).
+    void copy_to(std::uint8_t* destination, std::int32_t row_skip) const noexcept;
+
+    std::int32_t width() const noexcept { return width_; }
+    std::int32_t height() const noexcept { return height_; }
+    // The whole field, hidden rows included: width x (height + 2) bytes.
+    const std::vector<std::uint8_t>& heat() const noexcept { return heat_; }
+
+private:
+    std::int32_t width_;
+    std::int32_t height_;
+    std::vector<std::uint8_t> heat_;
+    std::vector<palette_entry> palette_;
+    std::vector<colour> low_ramp_, middle_ramp_, high_ramp_;
+    colour_flow flow_;  // points at the tables above
+};
+
+}  // namespace pyrelle
