@@ -55,6 +55,7 @@ bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) 
     if (sample_count == 0) {
         return false;
     }
+    settle();  // seeding overwrites rows that the owed propagation still reads
     // The flow draws its new targets before the noise rows: the render thread's sequence depends
     // on this order.
     const bool palette_changed = flow_.any_flow();
@@ -62,13 +63,26 @@ bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) 
         advance_colour_flow(flow_);
     }
     seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count);
-    propagate_heat(heat_.data(), width_, height_);
+    propagation_owed_ = true;
     return palette_changed;
 }
 
 void fire_simulation::copy_to(std::uint8_t* destination, std::int32_t row_skip) const noexcept
 {
+    if (propagation_owed_) {
+        propagation_owed_ = false;
+        propagate_heat_and_copy(heat_.data(), width_, height_, destination, row_skip);
+        return;
+    }
     copy_frame(destination, heat_.data(), width_, height_, row_skip);
+}
+
+void fire_simulation::settle() const noexcept
+{
+    if (propagation_owed_) {
+        propagation_owed_ = false;
+        propagate_heat(heat_.data(), width_, height_);
+    }
 }
 
 }  // namespace pyrelle
