@@ -217,8 +217,10 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     // test's own thread may run the x87 unit at a higher precision, which would pick 637.
     const std::int32_t w2 = 720;
     const std::uint32_t n2 = 4410;
+    std::vector<float> samples2(n2);
+    for (std::uint32_t i = 0; i < n2; ++i) samples2[i] = static_cast<float>(i % 256) / 512.0f;
     bytes heat2 = field(w2, h);
-    seed_bottom_rows(heat2.data(), w2, h, samples.data(), n2);
+    seed_bottom_rows(heat2.data(), w2, h, samples2.data(), n2);
     EXPECT_EQ(heat2[static_cast<std::size_t>(h - 2) * w2 + 208], 636 % 256);
 }
 
