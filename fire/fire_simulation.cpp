@@ -34,12 +34,7 @@ fire_simulation::fire_simulation(std::int32_t width, std::int32_t height, const 
       middle_ramp_(ramp_size),
       high_ramp_(ramp_size)
 {
-    flow_.low_colour = colours.low;
-    flow_.middle_colour = colours.middle;
-    flow_.high_colour = colours.high;
-    flow_.low_flow = colours.low_flow;
-    flow_.middle_flow = colours.middle_flow;
-    flow_.high_flow = colours.high_flow;
+    flow_.colours = colours;
     flow_.palette_entries = palette_.data();
     flow_.low_ramp = low_ramp_.data();
     flow_.middle_ramp = middle_ramp_.data();

@@ -17,16 +17,6 @@
 
 namespace pyrelle {
 
-// The user's three anchors and their flow switches, fixed for a run.
-struct fire_colours {
-    colour low = 0;
-    colour middle = 0;
-    colour high = 0;
-    bool low_flow = false;
-    bool middle_flow = false;
-    bool high_flow = false;
-};
-
 class fire_simulation {
 public:
     // An all-zero field of width x (height + 2) bytes and the colour tables. Throws

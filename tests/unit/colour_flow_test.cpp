@@ -20,12 +20,7 @@ struct flow_under_test {
 
     flow_under_test(bool low_flow, bool middle_flow, bool high_flow)
     {
-        flow.low_colour = 0x00000000;
-        flow.middle_colour = 0x000000FF;
-        flow.high_colour = 0x003EFFFF;
-        flow.low_flow = low_flow;
-        flow.middle_flow = middle_flow;
-        flow.high_flow = high_flow;
+        flow.colours = fire_colours{0x00000000, 0x000000FF, 0x003EFFFF, low_flow, middle_flow, high_flow};
         flow.palette_entries = palette.data();
         flow.low_ramp = low.data();
         flow.middle_ramp = middle.data();

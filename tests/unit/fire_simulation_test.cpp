@@ -53,12 +53,7 @@ TEST(FireSimulation, FramesFollowTheRunOrderWhateverIsLookedAt)
         std::array<palette_entry, palette_size> palette{};
         std::array<colour, ramp_size> low{}, middle{}, high{};
         colour_flow flow;
-        flow.low_colour = colours.low;
-        flow.middle_colour = colours.middle;
-        flow.high_colour = colours.high;
-        flow.low_flow = colours.low_flow;
-        flow.middle_flow = colours.middle_flow;
-        flow.high_flow = colours.high_flow;
+        flow.colours = colours;
         flow.palette_entries = palette.data();
         flow.low_ramp = low.data();
         flow.middle_ramp = middle.data();
