@@ -57,11 +57,11 @@ public:
     }
 
 private:
-    std::int32_t width_;
-    std::int32_t height_;
     // Brings the field up to date: the propagation still owed by the last advance.
     void settle() const noexcept;
 
+    std::int32_t width_;
+    std::int32_t height_;
     // Logically const: settle() completes the last advance, it changes nothing anyone has seen.
     mutable std::vector<std::uint8_t> heat_;
     mutable bool propagation_owed_ = false;
