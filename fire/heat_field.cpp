@@ -69,12 +69,6 @@ void reference_run(std::uint8_t* heat, std::size_t w, std::size_t start, std::si
     }
 }
 
-// Where a run also writes what it filters: rows of `pitch` bytes, row 0 first.
-struct surface_rows {
-    std::uint8_t* first;
-    std::size_t pitch;
-};
-
 #if defined(__SSE2__)
 // Sixteen positions of the filter, the same bytes as visit(): `cooled` for the first row and
 // `next` for the second. The arithmetic stays in bytes: _mm_avg_epu8 rounds halves up, so with
@@ -93,30 +87,21 @@ inline void filter_block(__m128i a, __m128i b, __m128i c, __m128i d, __m128i& co
 }
 #endif
 
-// The run of reference_run, sixteen positions at a time where the build has SSE2, and with
-// `Mirror` every written byte also written to the surface. Every byte a block reads is written, if
-// at all, by the same or a later position (never an earlier one), so loading a whole block before
-// storing it keeps the in-place order. Blocks stay inside row r, so their bytes are contiguous on
-// the surface too; the step into row r + 1 goes one position at a time.
-template <bool Mirror>
-void fast_run(std::uint8_t* heat, std::size_t w, std::size_t start, std::size_t count, surface_rows out) noexcept
+// The run of reference_run, sixteen positions at a time where the build has SSE2. Every byte a
+// block reads is written, if at all, by the same or a later position (never an earlier one), so
+// loading a whole block before storing it keeps the in-place order. Blocks stay inside row r; the
+// step into row r + 1 goes one position at a time.
+void fast_run(std::uint8_t* heat, std::size_t w, std::size_t start, std::size_t count) noexcept
 {
-    const std::size_t row = start / w;
-    const std::size_t row_end = (row + 1) * w;  // column 0 of row r + 1: the run's last position
     std::size_t p = start;
 #if defined(__SSE2__)
-    const auto load = [heat](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + at)); };
-    const auto store = [](std::uint8_t* at, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v); };
-    const auto block = [&](std::size_t q) {
+    const std::size_t row_end = (start / w + 1) * w;  // column 0 of row r + 1: the run's last position
+    const auto block = [heat, w](std::size_t q) {
+        const auto load = [heat](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + at)); };
         __m128i cooled, next;
         filter_block(load(q + 2 * w - 1), load(q + 2 * w), load(q + 2 * w + 1), load(q + 4 * w), cooled, next);
-        store(heat + q + w, next);
-        store(heat + q, cooled);
-        if (Mirror) {
-            std::uint8_t* const shown = out.first + row * out.pitch + (q - row * w);
-            store(shown + out.pitch, next);
-            store(shown, cooled);
-        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(heat + q + w), next);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(heat + q), cooled);
     };
     for (; row_end - p >= 16; p += 16) {
         block(p);
@@ -130,30 +115,27 @@ void fast_run(std::uint8_t* heat, std::size_t w, std::size_t start, std::size_t 
         block(p - 16);
     }
 #endif
-    for (; p < start + count; ++p) {
-        visit(heat, w, p);
-        if (Mirror) {
-            const std::size_t r = p < row_end ? row : row + 1;
-            std::uint8_t* const shown = out.first + r * out.pitch + (p - r * w);
-            shown[out.pitch] = heat[p + w];
-            shown[0] = heat[p];
-        }
-    }
+    reference_run(heat, w, p, start + count - p);
 }
 
-// The filter's passes over the field: row 0 and column 0 of row 1, then one run of `width`
-// positions per pair of rows. Returns the first row that no pass wrote completely.
-template <typename Run>
-std::int32_t for_each_pass(std::uint8_t* heat, std::int32_t width, std::int32_t height, Run run) noexcept
+// The filter's passes over the field: pass 0 is row 0 and column 0 of row 1, pass k (1 .. h/2 - 2)
+// the `width` positions from column 1 of row 2k. Once pass k is done, rows 2k and 2k + 1 hold
+// their final bytes; `done(k)` is told so. Returns the first row that no pass completes.
+template <typename Run, typename Done>
+std::int32_t for_each_pass(std::uint8_t* heat, std::int32_t width, std::int32_t height, Run run, Done done) noexcept
 {
     const std::size_t w = static_cast<std::size_t>(width);
     run(heat, w, 0, w + 1);
+    done(0);
     const std::int32_t passes = height / 2 - 2;
     for (std::int32_t k = 1; k <= passes; ++k) {
         run(heat, w, 2 * static_cast<std::size_t>(k) * w + 1, w);
+        done(k);
     }
     return 2 * passes + 2;
 }
+
+void no_copy(std::int32_t) noexcept {}
 
 }  // namespace
 
@@ -182,28 +164,27 @@ void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t heigh
 
 void propagate_heat(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept
 {
-    for_each_pass(heat, width, height, [](std::uint8_t* field, std::size_t w, std::size_t start, std::size_t count) {
-        fast_run<false>(field, w, start, count, surface_rows{nullptr, 0});
-    });
+    for_each_pass(heat, width, height, fast_run, no_copy);
 }
 
 void propagate_heat_and_copy(std::uint8_t* heat, std::int32_t width, std::int32_t height, std::uint8_t* destination,
                              std::int32_t row_skip) noexcept
 {
-    const surface_rows out{destination, static_cast<std::size_t>(width) + static_cast<std::size_t>(row_skip)};
-    const std::int32_t copied = for_each_pass(
-        heat, width, height, [out](std::uint8_t* field, std::size_t w, std::size_t start, std::size_t count) {
-            fast_run<true>(field, w, start, count, out);
-        });
-    // The rows below the filter's reach: the audio and noise rows as seeded.
+    // Each pair of rows goes to the surface as soon as its pass is done, while it is still in the
+    // processor's nearest cache, so the field is read from memory once per frame instead of twice.
     const std::size_t w = static_cast<std::size_t>(width);
-    const auto first = static_cast<std::size_t>(copied);
-    copy_frame(destination + first * out.pitch, heat + first * w, width, height - copied, row_skip);
+    const std::size_t pitch = w + static_cast<std::size_t>(row_skip);
+    const auto copy_rows = [=](std::int32_t first, std::int32_t count) {
+        const auto row = static_cast<std::size_t>(first);
+        copy_frame(destination + row * pitch, heat + row * w, width, count, row_skip);
+    };
+    const std::int32_t copied = for_each_pass(heat, width, height, fast_run, [&](std::int32_t k) { copy_rows(2 * k, 2); });
+    copy_rows(copied, height - copied);  // the audio and noise rows below the filter's reach
 }
 
 void propagate_heat_reference(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept
 {
-    for_each_pass(heat, width, height, reference_run);
+    for_each_pass(heat, width, height, reference_run, no_copy);
 }
 
 void copy_frame(std::uint8_t* destination, const std::uint8_t* heat, std::int32_t width, std::int32_t height,
