@@ -29,6 +29,7 @@ fire_simulation::fire_simulation(std::int32_t width, std::int32_t height, const 
     : width_(width),
       height_(height),
       heat_(checked_field_bytes(width, height), 0),
+      spread_(static_cast<std::size_t>(width)),
       palette_(palette_size),
       low_ramp_(ramp_size),
       middle_ramp_(ramp_size),
@@ -57,7 +58,11 @@ bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) 
     if (palette_changed) {
         advance_colour_flow(flow_);
     }
-    seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count);
+    if (sample_count != spread_count_) {  // the host's chunks rarely change size
+        sample_spread(spread_.data(), width_, sample_count);
+        spread_count_ = sample_count;
+    }
+    seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count, spread_.data());
     propagation_owed_ = true;
     return palette_changed;
 }

@@ -32,16 +32,26 @@ std::uint32_t half_spread_index(std::int32_t x, std::int32_t w, std::uint32_t n)
     return static_cast<std::uint32_t>(-static_cast<std::int32_t>(product));
 }
 
-// Row A takes the first half of the samples, row B the second, column x the same offset in each.
-void seed_audio_rows(std::uint8_t* row_a, std::uint8_t* row_b, std::int32_t width, const float* samples,
-                     std::uint32_t n) noexcept
+// Rows h-2 .. h+1 as seed_bottom_rows describes, column x's offset from offset_of(x). Row A takes
+// the first half of the samples, row B the second, column x the same offset in each.
+template <typename Offset>
+void seed_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples, std::uint32_t n,
+               Offset offset_of) noexcept
 {
+    if (n == 0) {
+        return;
+    }
+    const std::size_t w = static_cast<std::size_t>(width);
+    std::uint8_t* const row_a = heat + (static_cast<std::size_t>(height) - 2) * w;
+    std::uint8_t* const row_b = row_a + 2 * w;
     const float* const second_half = samples + n / 2;
     for (std::int32_t x = 0; x < width; ++x) {
-        const std::uint32_t i = half_spread_index(x, width, n);
+        const std::uint32_t i = offset_of(x);
         row_a[x] = sample_byte(samples[i]);
         row_b[x] = sample_byte(second_half[i]);
     }
+    next_random_bytes(row_a + w, w);      // row h-1
+    next_random_bytes(row_a + 3 * w, w);  // row h+1
 }
 
 // One position of the filter: the mean of three neighbours two rows down and the byte four rows
@@ -152,14 +162,21 @@ std::size_t heat_field_bytes(std::int32_t width, std::int32_t height) noexcept
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
                       std::uint32_t sample_count) noexcept
 {
-    if (sample_count == 0) {
-        return;
+    seed_rows(heat, width, height, samples, sample_count,
+              [=](std::int32_t x) { return half_spread_index(x, width, sample_count); });
+}
+
+void sample_spread(std::uint32_t* offsets, std::int32_t width, std::uint32_t sample_count) noexcept
+{
+    for (std::int32_t x = 0; x < width; ++x) {
+        offsets[x] = half_spread_index(x, width, sample_count);
     }
-    const std::size_t w = static_cast<std::size_t>(width);
-    std::uint8_t* const row_a = heat + (static_cast<std::size_t>(height) - 2) * w;
-    seed_audio_rows(row_a, row_a + 2 * w, width, samples, sample_count);
-    next_random_bytes(row_a + w, w);      // row h-1
-    next_random_bytes(row_a + 3 * w, w);  // row h+1
+}
+
+void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
+                      std::uint32_t sample_count, const std::uint32_t* offsets) noexcept
+{
+    seed_rows(heat, width, height, samples, sample_count, [offsets](std::int32_t x) { return offsets[x]; });
 }
 
 void propagate_heat(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept

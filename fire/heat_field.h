@@ -22,6 +22,15 @@ std::size_t heat_field_bytes(std::int32_t width, std::int32_t height) noexcept;
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height,
                       const float* samples, std::uint32_t sample_count) noexcept;
 
+// For `sample_count` samples, the offset each column takes into each half of them (the sample
+// seed_bottom_rows picks): `width` entries. It costs a division per column, so a caller seeding
+// many frames of the same count keeps the table.
+void sample_spread(std::uint32_t* offsets, std::int32_t width, std::uint32_t sample_count) noexcept;
+
+// seed_bottom_rows with the table sample_spread made for this `sample_count`.
+void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
+                      std::uint32_t sample_count, const std::uint32_t* offsets) noexcept;
+
 // Carries heat up two rows and cools it, in place: rows 0 .. h-3 (and column 0 of row h-2) for
 // even h, rows 0 .. h-4 (and column 0 of row h-3) for odd h. Written values never exceed 254.
 // Sixteen positions at a time where the build has SSE2 (every x86 build of the project).
