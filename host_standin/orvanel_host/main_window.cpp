@@ -195,6 +195,14 @@ LRESULT main_window::handle(UINT message, WPARAM wparam, LPARAM lparam)
             handler_.status_tick();
         }
         return 0;
+    case WM_QUERYENDSESSION:
+        handler_.session_ending();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wparam != FALSE) {
+            handler_.session_ending();
+        }
+        return 0;
     case MM_WOM_DONE:
         handler_.wave_buffer_done();
         return 0;
