@@ -153,6 +153,11 @@ void application::start()
     notify_start();
 
     menu_ = std::make_unique<module_menu>(module_->services_of<menu_command>(menu_command_class));
+    // A greyed-out command says nothing by itself; Wine offers 8-bit modes only in a virtual desktop.
+    for (const std::string& name : menu_->disabled_names()) {
+        log_.line("menu: \"" + name + "\" is disabled: the module found no display mode it can use "
+                  "(under Wine, 8-bit modes exist only in a virtual desktop)");
+    }
     window_ = std::make_unique<main_window>(::GetModuleHandleW(nullptr), *this, *menu_);
     sound_ = std::make_unique<wave_output>(*player_, window_->handle());
     update_status();
