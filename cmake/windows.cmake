@@ -61,3 +61,5 @@ target_link_libraries(pyrelle_module PRIVATE pyrelle_module_objects)
 add_subdirectory(tests/windows)
 add_subdirectory(bench/windows)
 add_subdirectory(host_standin/orvanel_host)
+
+include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)
