@@ -197,11 +197,14 @@ LRESULT main_window::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_QUERYENDSESSION:
         handler_.session_ending();
+        session_end_reported_ = true;
         return TRUE;
     case WM_ENDSESSION:
-        if (wparam != FALSE) {
+        // Once per ending: the query normally came first. A cancelled ending is reported afresh.
+        if (wparam != FALSE && !session_end_reported_) {
             handler_.session_ending();
         }
+        session_end_reported_ = false;
         return 0;
     case MM_WOM_DONE:
         handler_.wave_buffer_done();

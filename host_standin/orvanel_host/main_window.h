@@ -60,6 +60,7 @@ private:
     HWND window_ = nullptr;
     HWND status_ = nullptr;
     std::wstring status_text_;
+    bool session_end_reported_ = false;
 };
 
 }  // namespace pyrelle::standin

@@ -9,6 +9,23 @@ prepare_work
 start_display
 cfg="$e2e_work/profile/pyrelle.cfg"
 
+# ---- A folder where pyrelle.cfg should be ------------------------------------------------------
+mkdir -p "$cfg"
+: >"$cfg/keep-me"
+cat >"$e2e_work/script.txt" <<'SCRIPT'
+state
+quit
+SCRIPT
+run_host "$e2e_work/script.txt" folder
+finish_host
+expect_no_errors
+expect_log 'settings: cannot read .*pyrelle\.cfg \(it is a folder, not a file\); starting with the defaults and leaving it as it is' \
+  "the folder was not reported"
+expect_log 'settings: left .*pyrelle\.cfg as it is' "the exit did not say that the folder was left alone"
+[[ -d "$cfg" && -f "$cfg/keep-me" ]] || fail "the folder was not left as it was"
+note "a folder at pyrelle.cfg is reported and left alone; the player started with the defaults"
+rm -rf "$cfg"
+
 # ---- Closing the Preferences window, then the end of the session ------------------------------
 cat >"$e2e_work/script.txt" <<'SCRIPT'
 prefs open
@@ -41,20 +58,3 @@ note "the end of the session wrote the settings"
 # Whatever the session's end left running, ended as a session would end it.
 wineserver -k >/dev/null 2>&1 || true
 finish_host
-
-# ---- A folder where pyrelle.cfg should be ------------------------------------------------------
-prepare_work
-mkdir -p "$cfg"
-: >"$cfg/keep-me"
-cat >"$e2e_work/script.txt" <<'SCRIPT'
-state
-quit
-SCRIPT
-run_host "$e2e_work/script.txt" folder
-finish_host
-expect_no_errors
-expect_log 'settings: cannot read .*pyrelle\.cfg \(it is a folder, not a file\); starting with the defaults and leaving it as it is' \
-  "the folder was not reported"
-expect_log 'settings: left .*pyrelle\.cfg as it is' "the exit did not say that the folder was left alone"
-[[ -d "$cfg" && -f "$cfg/keep-me" ]] || fail "the folder was not left as it was"
-note "a folder at pyrelle.cfg is reported and left alone; the player started with the defaults"
