@@ -124,12 +124,14 @@ load_outcome profile::load(module_interface& module)
 
     const std::wstring aside = free_bad_name();
     if (aside.empty()) {
-        kept_reason_ = "it was rejected and every name from pyrelle.cfg.bad to pyrelle.cfg.999.bad is taken";
+        outcome.not_moved_because = "every name from pyrelle.cfg.bad to pyrelle.cfg.999.bad is taken";
     } else if (!::MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        kept_reason_ = "it was rejected and could not be moved aside: " + system_error_text(::GetLastError());
+        outcome.not_moved_because = "it could not be moved aside: " + system_error_text(::GetLastError());
     } else {
         outcome.kept_aside_as = aside;
+        return outcome;
     }
+    kept_reason_ = "the module rejected it; " + outcome.not_moved_because;
     return outcome;
 }
 
@@ -147,7 +149,7 @@ std::string describe(const load_outcome& outcome, const std::wstring& path)
         break;
     }
     return "the module rejected " + name + " (" + outcome.reason + "); " +
-           (outcome.kept_aside_as.empty() ? std::string("it could not be moved aside and is left as it is")
+           (outcome.kept_aside_as.empty() ? "left as it is (" + outcome.not_moved_because + ")"
                                           : "kept as " + narrow(outcome.kept_aside_as)) +
            "; starting with the defaults";
 }

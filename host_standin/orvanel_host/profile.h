@@ -18,8 +18,9 @@ namespace pyrelle::standin {
 
 struct load_outcome {
     enum kind { no_file, loaded, rejected, unreadable } what = no_file;
-    std::string reason;           // rejected: the module's message; unreadable: what is wrong
-    std::wstring kept_aside_as;   // rejected: where the file went (empty when it could not move)
+    std::string reason;             // rejected: the module's message; unreadable: what is wrong
+    std::wstring kept_aside_as;     // rejected: where the file went (empty when it could not move)
+    std::string not_moved_because;  // rejected and not moved: why it stays where it is
 };
 
 enum class save_outcome { written, left_alone };

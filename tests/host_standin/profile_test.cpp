@@ -160,7 +160,7 @@ TEST_F(ProfileTest, ARejectedFileIsKeptAsideUntouchedAndTheDefaultsStay)
     const load_outcome stuck = subject.load(module);
     EXPECT_EQ(stuck.what, load_outcome::rejected);
     EXPECT_TRUE(stuck.kept_aside_as.empty());
-    EXPECT_NE(describe(stuck, subject.config_path()).find("left as it is"), std::string::npos);
+    EXPECT_NE(describe(stuck, subject.config_path()).find("left as it is (every name"), std::string::npos);
     EXPECT_EQ(subject.save(module), save_outcome::left_alone);
     EXPECT_EQ(take(L"pyrelle.cfg"), damaged);
     EXPECT_EQ(take(L"pyrelle.cfg.bad"), damaged);
