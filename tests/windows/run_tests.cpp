@@ -612,10 +612,12 @@ TEST_F(FireRun, RunBesideAnotherPlayersTimerKeepsItsOwnPace)
 
 TEST_F(FireRun, SecondPlayerProcessDoesNotChangeThisRunsPace)
 {
+    constexpr wchar_t ready_name[] = L"pyrelle-test-second-player-ready";
     if (test::in_child_process()) {
         // The second player: its run starts while the first is going, at 1 frame per second.
         kernel_handle timer = other_players_timer();
         ASSERT_TRUE(timer);
+        ::SetEvent(kernel_handle(::OpenEventW(EVENT_MODIFY_STATE, FALSE, ready_name)).get());
         const int expiries = count_expiries(timer.get(), 3500);
         EXPECT_GE(expiries, 3);
         EXPECT_LE(expiries, 4) << "this player's timer took the other run's period";
@@ -623,8 +625,11 @@ TEST_F(FireRun, SecondPlayerProcessDoesNotChangeThisRunsPace)
     }
     start_running();  // holds the timer's name
     pump_messages(200);
+    const kernel_handle ready(::CreateEventW(nullptr, TRUE, FALSE, ready_name));
     test::child_process second(L"FireRun.SecondPlayerProcessDoesNotChangeThisRunsPace");
-    pump_messages(1000);  // the child is up and has set its timer
+    ASSERT_TRUE(test::pump_messages_until([&ready] { return ::WaitForSingleObject(ready.get(), 0) == WAIT_OBJECT_0; },
+                                          20000))
+        << "the second player did not start";
     EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 3.0) << "during the other run";
     const test::child_result child = second.wait(30000);
     EXPECT_FALSE(child.timed_out);
