@@ -6,18 +6,20 @@
 
 namespace pyrelle {
 
-// The jump into SetEvent: render_thread_entry is stdcall with one argument, like SetEvent, so it
-// overwrites its own argument with the event and jumps. SetEvent then returns straight to the
-// system's thread start-up code, which ends the thread. A call would return into this module, and
-// an unload that saw the event could already have unmapped it.
 #if !defined(__i386__)
 #error "render_thread_entry's last jump is written for 32-bit x86"
 #endif
+
+// What render_thread_entry calls: the whole life of the thread but its last act.
 extern "C" [[gnu::used]] HANDLE pyrelle_run_render_thread(void* engine) noexcept
 {
     return run_render_thread(*static_cast<fire_engine*>(engine));
 }
 
+// The jump into SetEvent: render_thread_entry is stdcall with one argument, like SetEvent, so it
+// overwrites its own argument with the event and jumps. SetEvent then returns straight to the
+// system's thread start-up code, which ends the thread. A call would return into this module, and
+// an unload that saw the event could already have unmapped it.
 asm(R"(
     .text
     .globl _render_thread_entry@4
