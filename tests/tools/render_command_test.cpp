@@ -34,10 +34,23 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
     const auto r = run({"render", "--help"});
     ASSERT_EQ(r.status, 0);
     for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
-                               "--low", "--middle", "--high", "--flow", "--gif", "--png", "--dump-heat",
-                               "--dump-palette"}) {
+                               "--low", "--middle", "--high", "--flow", "--video", "--gif", "--png",
+                               "--dump-heat", "--dump-palette", "--version"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
+}
+
+TEST_F(RenderCommand, CommandLineTakesBothFormsAndNamesWhatIsWrong)
+{
+    const auto r = run({"render", "--mode=16x8", "--frames=1", "--dump-heat", "heat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_bytes(path("heat")).size(), heat_16x8);
+    EXPECT_EQ(run({"render", "--version"}).out, "pyrelle 0.93\n");
+    EXPECT_EQ(run({"config", "write", "--version"}).out, "pyrelle 0.93\n");
+    EXPECT_EQ(run({"render", "--mode"}).err,
+              "pyrelle render: --mode: 1 required WxH missing (try 'pyrelle render --help')\n");
+    EXPECT_EQ(run({"render", "--bogus"}).err,
+              "pyrelle render: The following argument was not expected: --bogus (try 'pyrelle render --help')\n");
 }
 
 TEST_F(RenderCommand, FirstRunIsReproducedByteForByte)

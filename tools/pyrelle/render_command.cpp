@@ -99,10 +99,8 @@ int run_render_command(int argc, char** argv)
     std::unique_ptr<audio_feed> audio;
     std::unique_ptr<frame_outputs> outputs;
     try {
-        options = parse_render_options(argc, argv);
-        if (options.help) {
-            std::fputs(render_usage, stdout);
-            return 0;
+        if (const std::optional<int> answered = parse_render_options(argc, argv, options)) {
+            return *answered;
         }
         settings = resolve(options);
         audio = open_audio(options, settings.frame_rate);
