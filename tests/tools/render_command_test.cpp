@@ -133,7 +133,7 @@ TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFil
 TEST_F(RenderCommand, FlowAndSeedingKeepTheirOrderPastTheFirstCycle)
 {
     // One float a frame, all three anchors flowing, across the ramps' rebuild at the 256th frame.
-    // The fixture holds frames 254..261, recorded from this tool.
+    // The fixtures hold frames 254..261, recorded from this tool.
     const auto r = run({"render", "--mode", "4x4", "--raw-samples", sweep, "--chunk", "1", "--frames", "262",
                         "--flow", "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -141,10 +141,9 @@ TEST_F(RenderCommand, FlowAndSeedingKeepTheirOrderPastTheFirstCycle)
     const bytes palette = read_bytes(path("palette"));
     ASSERT_EQ(heat.size(), 262u * 24);
     ASSERT_EQ(palette.size(), 262u * palette_bytes);
-    EXPECT_EQ(bytes(heat.begin() + 254 * 24, heat.end()),
-              read_bytes(data_dir + "all_flow_4x4_frames_254_to_261.heat"));
-    EXPECT_EQ(bytes(palette.begin() + 254 * palette_bytes, palette.end()),
-              read_bytes(data_dir + "all_flow_4x4_frames_254_to_261.palette"));
+    const std::string fixture = data_dir + "all_flow_4x4_frames_254_to_261";
+    EXPECT_EQ(bytes(heat.begin() + 254 * 24, heat.end()), read_bytes(fixture + ".heat"));
+    EXPECT_EQ(bytes(palette.begin() + 254 * palette_bytes, palette.end()), read_bytes(fixture + ".palette"));
     // The 255th frame reaches each target; the 256th starts the new ramps on that same colour.
     EXPECT_EQ(frame_of(palette, palette_bytes, 255), frame_of(palette, palette_bytes, 254));
     EXPECT_NE(frame_of(palette, palette_bytes, 256), frame_of(palette, palette_bytes, 255));
