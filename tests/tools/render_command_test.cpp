@@ -202,6 +202,8 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--chunk", "64"},
         {"--raw-samples", sweep, "--chunk", "0"},
         {"--audio", "missing.wav"},
+        {"--audio", "-"},  // standard input is empty
+        {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
         {"--audio", sweep},  // not a sound file
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},
