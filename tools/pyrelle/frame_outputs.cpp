@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -61,33 +62,25 @@ public:
         }
     }
 
+    // Delays are whole hundredths, and viewers stretch one below 2 to a tenth of a second. Each
+    // frame therefore starts at its real start time rounded, so the delays add up to the real
+    // length (41 ms: 4, 4, 4, 4, 5, ...); a frame due less than 2 hundredths after the one shown
+    // is left out, and that one shows on.
     void add_frame(const std::uint8_t* pixels, const palette_entry* palette)
     {
-        // Delays are whole hundredths: each frame ends at its real end time rounded, so the
-        // delays average the timer's real period (41 ms: nine of 4, then one of 5).
-        const auto end_cs = static_cast<unsigned>(((frames_ + 1) * period_ms_ + 5) / 10);
-        const unsigned delay = end_cs - shown_cs_;
-        shown_cs_ = end_cs;
-        ++frames_;
-        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF), static_cast<unsigned char>(delay >> 8), 0};
-        check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));
-
-        GifColorType colours[256];
-        for (int i = 0; i < 256; ++i) {
-            colours[i] = {palette[i].red, palette[i].green, palette[i].blue};
+        const unsigned start_cs = time_cs(frames_++);
+        if (!pending_pixels_.empty()) {
+            if (start_cs - pending_start_cs_ < min_delay_cs) return;
+            put(start_cs - pending_start_cs_);
         }
-        ColorMapObject* map = GifMakeMapObject(256, colours);
-        if (map == nullptr) throw std::bad_alloc();
-        const int put = EGifPutImageDesc(gif_, 0, 0, width_, height_, false, map);
-        GifFreeMapObject(map);
-        check(put);
-        for (std::int32_t y = 0; y < height_; ++y) {
-            check(EGifPutLine(gif_, const_cast<GifPixelType*>(pixels + static_cast<std::size_t>(y) * width_), width_));
-        }
+        pending_pixels_.assign(pixels, pixels + static_cast<std::size_t>(width_) * height_);
+        std::copy(palette, palette + 256, pending_palette_);
+        pending_start_cs_ = start_cs;
     }
 
     void finish()
     {
+        if (!pending_pixels_.empty()) put(std::max(time_cs(frames_) - pending_start_cs_, min_delay_cs));
         int error = 0;
         const int closed = EGifCloseFile(gif_, &error);
         gif_ = nullptr;
@@ -97,6 +90,29 @@ public:
     }
 
 private:
+    static constexpr unsigned min_delay_cs = 2;
+
+    unsigned time_cs(std::uint64_t frame) const { return static_cast<unsigned>((frame * period_ms_ + 5) / 10); }
+
+    void put(unsigned delay)
+    {
+        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF), static_cast<unsigned char>(delay >> 8), 0};
+        check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));
+
+        GifColorType colours[256];
+        for (int i = 0; i < 256; ++i) {
+            colours[i] = {pending_palette_[i].red, pending_palette_[i].green, pending_palette_[i].blue};
+        }
+        ColorMapObject* map = GifMakeMapObject(256, colours);
+        if (map == nullptr) throw std::bad_alloc();
+        const int put = EGifPutImageDesc(gif_, 0, 0, width_, height_, false, map);
+        GifFreeMapObject(map);
+        check(put);
+        for (std::int32_t y = 0; y < height_; ++y) {
+            check(EGifPutLine(gif_, pending_pixels_.data() + static_cast<std::size_t>(y) * width_, width_));
+        }
+    }
+
     void check(int result)
     {
         if (result != GIF_OK) {
@@ -109,7 +125,10 @@ private:
     std::uint64_t period_ms_;
     GifFileType* gif_ = nullptr;
     std::uint64_t frames_ = 0;
-    unsigned shown_cs_ = 0;
+    // The frame shown last, written once the next one's start (or the end) gives its delay.
+    std::vector<GifPixelType> pending_pixels_;
+    palette_entry pending_palette_[256] = {};
+    unsigned pending_start_cs_ = 0;
 };
 
 // The PNG folder: frames are written into a staging folder inside it and move into place at
