@@ -66,6 +66,7 @@ TEST_F(RenderCommand, CommandLineTakesBothFormsAndNamesWhatIsWrong)
     const auto r = run({"render", "--mode=16x8", "--frames=1", "--dump-heat", "heat"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_bytes(path("heat")).size(), heat_16x8);
+    EXPECT_EQ(run({"--version"}).out, "pyrelle 0.93\n");
     EXPECT_EQ(run({"render", "--version"}).out, "pyrelle 0.93\n");
     EXPECT_EQ(run({"config", "write", "--version"}).out, "pyrelle 0.93\n");
     EXPECT_EQ(run({"render", "--mode"}).err,
