@@ -9,56 +9,46 @@ namespace pyrelle::tools {
 namespace {
 
 volatile sig_atomic_t received = 0;
+volatile sig_atomic_t have_worker = 0;
+pthread_t worker;
 
-void note(int signal) { received = signal; }
-
-sigset_t interrupting_signals()
+void note(int signal_number)
 {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    return set;
+    received = signal_number;
+    if (have_worker && !pthread_equal(pthread_self(), worker)) pthread_kill(worker, signal_number);
+}
+
+void handle(void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: an interrupted write or open fails, and the render stops
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 }  // namespace
 
-interruption_guard::interruption_guard()
+interruption_guard::interruption_guard() { handle(note); }
+
+interruption_guard::~interruption_guard() { handle(SIG_DFL); }
+
+interruptible_thread::interruptible_thread()
 {
-    struct sigaction action {};
-    action.sa_handler = note;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: a blocked write returns, and the render stops
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    const sigset_t set = interrupting_signals();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    worker = pthread_self();
+    have_worker = 1;
 }
 
-interruption_guard::~interruption_guard()
-{
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-    const sigset_t set = interrupting_signals();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-}
-
-void accept_interruptions()
-{
-    const sigset_t set = interrupting_signals();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-}
+interruptible_thread::~interruptible_thread() { have_worker = 0; }
 
 int interruption_signal() noexcept { return received; }
 
 void end_by_interruption()
 {
-    const int signal_number = received;
-    signal(signal_number, SIG_DFL);
-    const sigset_t set = interrupting_signals();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-    raise(signal_number);
-    std::_Exit(128 + signal_number);
+    handle(SIG_DFL);
+    raise(received);
+    std::_Exit(128 + received);
 }
 
 }  // namespace pyrelle::tools

@@ -1,13 +1,12 @@
 #pragma once
 // SIGINT and SIGTERM during a render: noted instead of fatal, so that the render can stop at the
-// next frame (or the next write, which the signal interrupts) and remove what it began, and then
-// end as the signal would have ended it.
+// next frame (or at the write that the signal interrupts) and remove what it began, and then end
+// as the signal would have ended it.
 namespace pyrelle::tools {
 
-// From construction on, the two signals are noted and, on the constructing thread, held back:
-// they reach the thread that calls accept_interruptions() (the one doing the work, so that a write
-// blocked on a FIFO returns). Threads started meanwhile (encoders) inherit the held-back mask.
-// The destructor restores the signals' default handling.
+// From construction to destruction the two signals are noted, and system calls they interrupt
+// fail with EINTR instead of going on, so a wait for a FIFO's reader ends too. The destructor
+// restores the signals' default handling.
 class interruption_guard {
 public:
     interruption_guard();
@@ -16,7 +15,15 @@ public:
     interruption_guard& operator=(const interruption_guard&) = delete;
 };
 
-void accept_interruptions();
+// While one of these lives, a signal that lands on another thread (an encoder's, the waiting
+// main thread) is passed on to the thread that made it, so that a write it is blocked in returns.
+class interruptible_thread {
+public:
+    interruptible_thread();
+    ~interruptible_thread();
+    interruptible_thread(const interruptible_thread&) = delete;
+    interruptible_thread& operator=(const interruptible_thread&) = delete;
+};
 
 // The signal that arrived, or 0.
 int interruption_signal() noexcept;

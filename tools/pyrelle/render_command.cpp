@@ -77,13 +77,13 @@ void open_audio(const render_options& options, std::uint32_t period_ms, render_a
 }
 
 // The render runs on a thread of its own, as the module's render thread does: its own generator
-// starts at 1. It also takes SIGINT and SIGTERM, so that a write blocked on a FIFO returns.
+// starts at 1. SIGINT and SIGTERM are passed on to it, so that a write blocked on a FIFO returns.
 void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, std::uint32_t frames)
 {
     std::exception_ptr failure;
     std::thread render_thread([&] {
         try {
-            accept_interruptions();
+            const interruptible_thread interruptible;
             progress_bar progress(frames);
             std::vector<float> chunk;
             for (std::uint32_t k = 0; k < frames && interruption_signal() == 0; ++k) {
@@ -137,6 +137,8 @@ int run_render_command(int argc, char** argv)
             paths, frame_format{settings.run.width, settings.run.height, settings.period_ms()},
             options.raw_samples_file.empty() ? &audio.song : nullptr);
     } catch (const std::exception& e) {
+        outputs.reset();
+        if (interruption_signal() != 0) end_by_interruption();  // while waiting for a FIFO's reader
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 2;
     }
