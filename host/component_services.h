@@ -7,12 +7,13 @@
 
 #include "host/host_interfaces.h"
 #include "host/static_service.h"
+#include "pyrelle_version.h"
 
 namespace pyrelle {
 
 // Also the title of the run's window and the name of the preferences page.
 inline constexpr char component_name[] = "Pyrelle visualisation";
-inline constexpr char component_version[] = "0.93";
+inline constexpr char component_version[] = PYRELLE_VERSION_TEXT;
 
 // "Compiled: <Mmm dd yyyy> <hh:mm:ss>", a line feed, then the credits line.
 extern const char* const component_about_text;
