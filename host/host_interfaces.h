@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "config/host_streams.h"
+#include "config/streams.h"
 #include "host/service_ptr.h"
 #include "support/guid.h"
 #include "support/text_object.h"
@@ -232,6 +232,11 @@ public:
 protected:
     ~preferences_page() = default;
 };
+
+// How a part of the module reaches the host's single instance of a service class: fills `out`
+// with it or throws exception_service_not_found, exception_service_duplicated or
+// exception_bug_check. The module entry hands one to each part that needs a host service.
+using service_finder = void (*)(const guid& service_class, service_ref& out);
 
 }  // namespace pyrelle
 

@@ -12,8 +12,7 @@
 #include <unistd.h>
 
 #include "config/config_blob.h"
-#include "config/memory_writer.h"
-#include "config/module_reader.h"
+#include "config/streams.h"
 
 namespace pyrelle::tools {
 namespace {
