@@ -107,20 +107,61 @@ LRESULT fire_engine::set_up()
     LARGE_INTEGER due;
     due.QuadPart = first_expiry;
     ::SetWaitableTimer(frame_timer_.get(), &due, timer_period_ms(frame_rate_), nullptr, nullptr, FALSE);
+    keep_display_on();
     ::ResumeThread(render_thread_.get());
+    // The player may unload the module as soon as the toggle returns; by then the thread must be
+    // past its DLL_THREAD_ATTACH, which the unload's loader lock would hold up for ever.
+    const HANDLE started[] = {thread_started_.get(), render_thread_.get()};
+    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
     return 0;
+}
+
+void fire_engine::keep_display_on() noexcept
+{
+    // Nobody touches the keyboard or mouse while the music plays: without this the screen saver
+    // or the monitor's power-off would cut into a long album.
+    saved_execution_state_ = ::SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED);
+    display_kept_on_ = true;
+}
+
+void fire_engine::let_display_sleep() noexcept
+{
+    if (!display_kept_on_) {
+        return;
+    }
+    display_kept_on_ = false;
+    // Gives the player's thread back what it asked for before the run; a state without
+    // ES_CONTINUOUS was no lasting request, so then the thread asks for nothing.
+    const bool lasting = (saved_execution_state_ & ES_CONTINUOUS) != 0;
+    ::SetThreadExecutionState(lasting ? saved_execution_state_ : ES_CONTINUOUS);
+}
+
+kernel_handle open_frame_timer()
+{
+    // Auto-reset: each expiry releases one wait. The name is the timer's known identity, but a
+    // timer of that name that already exists belongs to another run (a second player): sharing it
+    // would split its ticks between the two render threads and hand each the other's period.
+    kernel_handle timer(::CreateWaitableTimerW(nullptr, FALSE, frame_timer_name));
+    if (timer && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        timer.reset(::CreateWaitableTimerW(nullptr, FALSE, nullptr));
+    }
+    return timer;
 }
 
 bool fire_engine::start_render_thread()
 {
     // The timer and the stop event exist before the thread, so a thread that exists can always
     // be stopped: a failure here never leaves a suspended thread that tear_down would wait for.
-    frame_timer_.reset(::CreateWaitableTimerW(nullptr, FALSE, frame_timer_name));
+    frame_timer_ = open_frame_timer();
     if (!frame_timer_) {
         return false;
     }
     stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!stop_event_) {
+        return false;
+    }
+    thread_started_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!thread_started_) {
         return false;
     }
     loop_finished_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -142,14 +183,19 @@ bool fire_engine::tear_down() noexcept
             // A thread that set_up never resumed must run to see the stop; for a running thread
             // this does nothing.
             ::ResumeThread(render_thread_.get());
+            // Not the thread's handle alone: inside the module's unload the loader lock holds the
+            // thread's exit, while loop_finished_ is set once the thread can no longer run code
+            // of the module. The handle counts when the process exit has killed the thread.
             const HANDLE ends[] = {loop_finished_.get(), render_thread_.get()};
             ::WaitForMultipleObjects(2, ends, FALSE, INFINITE);
             render_thread_.reset();
         }
         frame_timer_.reset();
         stop_event_.reset();
+        thread_started_.reset();
         loop_finished_.reset();
     }
+    let_display_sleep();
 
     palette_object_.reset();
     back_buffer_.reset();

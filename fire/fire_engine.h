@@ -51,6 +51,10 @@ std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept;
 // The simulation's palette as DirectDraw's CreatePalette and SetEntries take it.
 PALETTEENTRY* palette_entries(const fire_simulation& fire) noexcept;
 
+// The timer that paces a run's frames: the named one, or a private one when a timer of that name
+// already exists (another player's run). Empty when none could be made.
+kernel_handle open_frame_timer();
+
 // Whether a mode can be shown: one byte per pixel, and a field the heat filter can work on.
 bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept;
 
@@ -96,11 +100,15 @@ private:
     static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void account_window_destroyed() noexcept;
     bool start_render_thread();
+    void end_on_deactivation() noexcept;
+    void keep_display_on() noexcept;
+    void let_display_sleep() noexcept;
 
-    friend DWORD WINAPI render_thread_entry(void* engine) noexcept;
+    friend HANDLE run_render_thread(fire_engine& engine) noexcept;
     friend std::uint32_t render_loop(fire_engine& engine);
     friend bool fetch_samples(fire_engine& engine, sample_chunk& chunk);
     friend void draw_frame(fire_engine& engine, sample_chunk& chunk);
+    friend bool restore_surfaces(fire_engine& engine) noexcept;
     friend struct fire_engine_inspector;  // tests look inside a run
 
     // The run's settings; they keep their values between runs.
@@ -117,15 +125,30 @@ private:
     HWND window_ = nullptr;  // non-null exactly while the run's window exists
     bool window_counted_ = false;  // this window still holds one of the class's uses
 
+    // The render thread and the module's unload. FreeLibrary runs the engine's destructor, and
+    // so tear_down, under the loader lock, which a thread needs both to start (DLL_THREAD_ATTACH)
+    // and to end (DLL_THREAD_DETACH). Two rules make an unload at any moment safe:
+    //  - set_up returns only once the thread has entered its start routine (`thread_started_`),
+    //    so no unload can find a thread that is still waiting to start and would never end;
+    //  - the thread's very last act is SetEvent(`loop_finished_`), reached by a jump, not a call
+    //    (render_loop.cpp): from the moment the event is set the thread runs only system code,
+    //    so tear_down may let the module be unmapped as soon as it sees the event.
+    // The thread holds no reference on the module: one would keep the module, its window and its
+    // fire alive after the player's FreeLibrary returned, and would unmap the module under the
+    // player's thread if the thread let go of it while a tear_down was still in the window
+    // procedure.
     kernel_handle render_thread_;
     kernel_handle frame_timer_;
     // Manual-reset: once set it wakes the render thread from every later wait, so the thread
     // ends however many timer expiries are pending.
     kernel_handle stop_event_;
-    // Manual-reset, set by the render thread as the last thing it does in the module. tear_down
-    // can run inside the module's unload, where the loader lock keeps any thread from ending, so
-    // it waits for this (or for the thread, when the process exit has already killed it).
-    kernel_handle loop_finished_;
+    kernel_handle thread_started_;  // manual-reset, set as the thread enters its start routine
+    kernel_handle loop_finished_;   // manual-reset, set as the thread leaves the module for good
+
+    // What SetThreadExecutionState reported before the run asked to keep the display on; the
+    // run gives it back at its end.
+    bool display_kept_on_ = false;
+    EXECUTION_STATE saved_execution_state_ = 0;
     critical_section lock_;
 
     com_ptr<IDirectDraw7> direct_draw_;

@@ -5,17 +5,42 @@
 
 namespace pyrelle {
 
-DWORD WINAPI render_thread_entry(void* argument) noexcept
+#if !defined(__i386__)
+#error "render_thread_entry's last jump is written for 32-bit x86"
+#endif
+
+// What render_thread_entry calls: the whole life of the thread but its last act.
+extern "C" [[gnu::used]] HANDLE pyrelle_run_render_thread(void* engine) noexcept
 {
-    fire_engine& engine = *static_cast<fire_engine*>(argument);
+    return run_render_thread(*static_cast<fire_engine*>(engine));
+}
+
+// The jump into SetEvent: render_thread_entry is stdcall with one argument, like SetEvent, so it
+// overwrites its own argument with the event and jumps. SetEvent then returns straight to the
+// system's thread start-up code, which ends the thread. A call would return into this module, and
+// an unload that saw the event could already have unmapped it.
+asm(R"(
+    .text
+    .globl _render_thread_entry@4
+    .def _render_thread_entry@4; .scl 2; .type 32; .endef
+_render_thread_entry@4:
+    pushl 4(%esp)
+    call _pyrelle_run_render_thread
+    addl $4, %esp
+    movl %eax, 4(%esp)
+    jmp *__imp__SetEvent@4
+)");
+
+HANDLE run_render_thread(fire_engine& engine) noexcept
+{
+    ::SetEvent(engine.thread_started_.get());
     try {
         render_loop(engine);
     } catch (...) {
         // Letting it go would terminate the host; the run simply stops drawing.
     }
-    // After this the thread touches nothing of the run, and tear_down may free it all.
-    ::SetEvent(engine.loop_finished_.get());
-    return 0;
+    // After the event the thread touches nothing of the run, and tear_down may free it all.
+    return engine.loop_finished_.get();
 }
 
 std::uint32_t render_loop(fire_engine& engine)
@@ -66,6 +91,22 @@ bool surface_holds_frame(const DDSURFACEDESC2& locked, std::int32_t width, std::
 
 }  // namespace
 
+bool restore_surfaces(fire_engine& engine) noexcept
+{
+    const HRESULT restored = engine.primary_surface_->Restore();
+    if (restored == DDERR_WRONGMODE) {
+        ::PostMessageW(engine.window_, WM_CLOSE, 0, 0);
+        return false;
+    }
+    if (FAILED(restored) || engine.primary_surface_->IsLost() != DD_OK) {
+        return false;  // tried again at the next tick
+    }
+    // The hardware palette went with the mode; the next copy redraws the whole picture.
+    engine.primary_surface_->SetPalette(engine.palette_object_.get());
+    engine.palette_object_->SetEntries(0, 0, palette_size, palette_entries(*engine.fire_));
+    return true;
+}
+
 void draw_frame(fire_engine& engine, sample_chunk& chunk)
 {
     IDirectDrawSurface7* const primary = engine.primary_surface_.get();
@@ -73,8 +114,8 @@ void draw_frame(fire_engine& engine, sample_chunk& chunk)
     if (primary == nullptr || back == nullptr || engine.fire_ == nullptr) {
         return;
     }
-    if (primary->IsLost() != DD_OK) {
-        primary->Restore();
+    if (primary->IsLost() != DD_OK && !restore_surfaces(engine)) {
+        return;
     }
     // No DDLOCK_WAIT: a busy or lost surface drops this frame instead of holding up the next.
     if (FAILED(back->Lock(nullptr, &engine.surface_desc_, 0, nullptr))) {

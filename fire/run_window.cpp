@@ -119,6 +119,17 @@ LRESULT CALLBACK fire_engine::window_procedure(HWND window, UINT message, WPARAM
     return result;
 }
 
+void fire_engine::end_on_deactivation() noexcept
+{
+    // Another window has the keyboard now: a run that went on would hold the screen in its own
+    // mode while Escape went elsewhere, and the system may already have minimised the window.
+    // Ending it gives the desktop back, and the menu command starts a fresh run; bringing the
+    // exclusive mode, surfaces and palette back on reactivation would depend on how each system
+    // hands a lost exclusive mode back. Posted, so that the activation change completes before
+    // the window goes; a second post finds the window gone and is dropped with it.
+    ::PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
 LRESULT fire_engine::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
 {
     HWND const window = window_;
@@ -133,6 +144,22 @@ LRESULT fire_engine::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
     }
     case WM_DESTROY:
         tear_down();
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            end_on_deactivation();
+        }
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_ACTIVATEAPP:
+        if (wparam == FALSE) {
+            end_on_deactivation();
+        }
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_SYSCOMMAND:
+        // The run has no user input for as long as the music plays; these would darken it.
+        if ((wparam & 0xFFF0) == SC_SCREENSAVE || (wparam & 0xFFF0) == SC_MONITORPOWER) {
+            return 0;
+        }
         return ::DefWindowProcW(window, message, wparam, lparam);
     case WM_SETCURSOR:
         ::SetCursor(nullptr);

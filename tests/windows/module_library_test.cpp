@@ -10,6 +10,7 @@
 
 #include "host/host_interfaces.h"
 #include "support/utf8_string.h"
+#include "tests/windows/child_process.h"
 #include "tests/windows/run_harness.h"
 #include "tests/windows/test_registry.h"
 #include "tests/windows/test_stream.h"
@@ -84,45 +85,6 @@ TEST(ModuleLibrary, LoadsAndHandsOutItsFreshServiceList)
     EXPECT_STREQ(text.text(), "0.93");
 }
 
-// Runs one test of this program again in a child process, for a body that could hang inside the
-// loader: such a hang cannot be interrupted from within the process (under Wine not even by
-// terminating it), but the parent can end the child.
-constexpr wchar_t child_variable[] = L"PYRELLE_TEST_CHILD";
-
-bool in_child_process() { return GetEnvironmentVariableW(child_variable, nullptr, 0) != 0; }
-
-struct child_result {
-    bool timed_out = false;
-    DWORD exit_code = 0;
-};
-
-child_result run_in_child(const std::wstring& test_name, DWORD timeout_ms)
-{
-    wchar_t program[MAX_PATH];
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(program) + L"\" --gtest_brief=1 --gtest_filter=" + test_name;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    SetEnvironmentVariableW(child_variable, L"1");
-    const BOOL started = CreateProcessW(program, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    SetEnvironmentVariableW(child_variable, nullptr);
-    child_result result;
-    if (!started) {
-        result.exit_code = 0xFFFFFFFF;
-        return result;
-    }
-    if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) {
-        result.timed_out = true;
-        TerminateProcess(process.hProcess, 3);
-        WaitForSingleObject(process.hProcess, INFINITE);
-    }
-    GetExitCodeProcess(process.hProcess, &result.exit_code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return result;
-}
-
 template <typename Service>
 Service* instance_of(module_interface& module, const guid& service_class)
 {
@@ -136,14 +98,10 @@ Service* instance_of(module_interface& module, const guid& service_class)
     return nullptr;
 }
 
-TEST(ModuleLibrary, UnloadingDuringARunEndsTheRunAndReturns)
+// Loads pyrelle.dll as the player does, switches the fire on, lets it burn for `burn_ms` (0: not at
+// all, the unload follows the toggle at once) and unloads the module without switching it off.
+void unload_a_burning_module(DWORD burn_ms)
 {
-    if (!in_child_process()) {
-        const child_result child = run_in_child(L"ModuleLibrary.UnloadingDuringARunEndsTheRunAndReturns", 30000);
-        EXPECT_FALSE(child.timed_out) << "the module hung in its unload";
-        EXPECT_EQ(child.exit_code, 0u);
-        return;
-    }
     test::test_stream stream;
     test::test_manager manager(stream);
     test::test_registry registry;
@@ -163,14 +121,50 @@ TEST(ModuleLibrary, UnloadingDuringARunEndsTheRunAndReturns)
 
     starter->on_start();  // the mode list; 640x480x8 is its first mode in the Wine desktop
     menu->execute(0, nullptr);
-    test::pump_messages(400);
-    ASSERT_GT(stream.fill_calls.load(), 0) << "the run draws before the unload";
-    ASSERT_FALSE(test::current_screen_mode() == desktop);
+    if (burn_ms != 0) {
+        test::pump_messages(burn_ms);
+        ASSERT_GT(stream.fill_calls.load(), 0) << "the run draws before the unload";
+        ASSERT_FALSE(test::current_screen_mode() == desktop);
+    }
 
-    // The player may unload the module without switching the fire off first.
+    // The player may unload the module without switching the fire off first. Once FreeLibrary
+    // returns the module is gone: no run may go on drawing from it.
     EXPECT_TRUE(FreeLibrary(library));
+    EXPECT_EQ(GetModuleHandleW(L"pyrelle.dll"), nullptr) << "something kept the module loaded";
     EXPECT_EQ(stream.references.load(), 0) << "the run gave its stream back";
+    const int fills = stream.fill_calls;
+    test::pump_messages(100);
+    EXPECT_EQ(stream.fill_calls.load(), fills) << "a run went on after the unload";
     EXPECT_TRUE(test::current_screen_mode() == desktop);
+    EXPECT_FALSE(test::display_kept_on());
+}
+
+TEST(ModuleLibrary, UnloadingDuringARunEndsTheRunAndReturns)
+{
+    if (!test::in_child_process()) {
+        const test::child_result child = test::run_in_child(L"ModuleLibrary.UnloadingDuringARunEndsTheRunAndReturns", 30000);
+        EXPECT_FALSE(child.timed_out) << "the module hung in its unload";
+        EXPECT_EQ(child.exit_code, 0u);
+        return;
+    }
+    unload_a_burning_module(400);
+}
+
+TEST(ModuleLibrary, UnloadingRightAfterTheToggleNeitherHangsNorCrashes)
+{
+    // The render thread may not have started yet, or may be leaving the run, when the unload
+    // comes: many rounds give both moments their chance.
+    if (!test::in_child_process()) {
+        const test::child_result child =
+            test::run_in_child(L"ModuleLibrary.UnloadingRightAfterTheToggleNeitherHangsNorCrashes", 90000);
+        EXPECT_FALSE(child.timed_out) << "the module hung in its unload";
+        EXPECT_EQ(child.exit_code, 0u) << "the player crashed or a round failed";
+        return;
+    }
+    for (int round = 0; round < 40 && !::testing::Test::HasFailure(); ++round) {
+        SCOPED_TRACE(round);
+        unload_a_burning_module(round % 4 == 3 ? 120 : 0);
+    }
 }
 
 TEST(ModuleLibrary, CarriesThePreferencesDialogAndVersion)

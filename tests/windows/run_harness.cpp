@@ -17,6 +17,25 @@ void pump_messages(DWORD ms)
     bench::pump_until(bench::seconds_now() + ms / 1000.0);
 }
 
+bool pump_messages_until(const std::function<bool()>& done, DWORD ms)
+{
+    const double deadline = bench::seconds_now() + ms / 1000.0;
+    while (!done()) {
+        if (bench::seconds_now() >= deadline) {
+            return false;
+        }
+        bench::pump_until(bench::seconds_now() + 0.02);
+    }
+    return true;
+}
+
+bool display_kept_on()
+{
+    // A state without ES_CONTINUOUS leaves a lasting request in place and returns the one before.
+    constexpr EXECUTION_STATE lasting_display = ES_CONTINUOUS | ES_DISPLAY_REQUIRED;
+    return (::SetThreadExecutionState(0) & lasting_display) == lasting_display;
+}
+
 bool operator==(const screen_mode& a, const screen_mode& b)
 {
     return a.width == b.width && a.height == b.height && a.bits_per_pixel == b.bits_per_pixel;

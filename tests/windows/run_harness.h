@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "fire/fire_engine.h"
@@ -16,6 +17,13 @@ namespace test {
 
 // Dispatches this thread's messages for about `ms` milliseconds.
 void pump_messages(DWORD ms);
+// Dispatches this thread's messages until `done` answers true (then true) or for at most `ms`
+// milliseconds (then false).
+bool pump_messages_until(const std::function<bool()>& done, DWORD ms);
+
+// Whether this thread (under Wine: the process) asks the system to keep the display on for good
+// (ES_CONTINUOUS | ES_DISPLAY_REQUIRED); the question changes no lasting request.
+bool display_kept_on();
 
 struct screen_mode {
     DWORD width;

@@ -1,13 +1,18 @@
 // Whole full-screen runs under the Wine virtual desktop: start and end by the toggle, Escape and
-// WM_CLOSE, pause, silent and failing streams, refused modes and the stranded start. After every
-// run the desktop's display mode is back, no window is left and the class is unregistered.
+// WM_CLOSE, lost activation, pause, silent and failing streams, refused modes and the stranded
+// start, a second player's timer, a display mode changed behind the run's back. After every run
+// the desktop's display mode is back, no window is left, the class is unregistered and nothing
+// keeps the display on any more.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdint>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "bench/windows/bench_clock.h"
@@ -16,6 +21,7 @@
 #include "fire/visualisation_toggle.h"
 #include "prefs/display_mode_list.h"
 #include "support/win32_handles.h"
+#include "tests/windows/child_process.h"
 #include "tests/windows/run_harness.h"
 #include "tests/windows/test_registry.h"
 #include "tests/windows/test_stream.h"
@@ -25,6 +31,9 @@ namespace {
 
 using test::pump_messages;
 using inspect = fire_engine_inspector;
+
+constexpr wchar_t run_class[] = L"{A25BCA8A-BB31-4738-861F-42907A2FB640}";
+constexpr wchar_t timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
 
 bool all_zero(const std::vector<std::uint8_t>& bytes)
 {
@@ -67,6 +76,7 @@ protected:
         EXPECT_EQ(window_class_use_count(), 0);
         EXPECT_EQ(window_class_atom(), 0);
         EXPECT_EQ(stream_.references.load(), 0) << "the run's stream was not released";
+        EXPECT_FALSE(test::display_kept_on()) << "the display is still kept on";
     }
 
     static void use_registry(host_service_registry* registry)
@@ -336,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, FireRunRefused,
 TEST_F(FireRun, FrameTimerThatCannotBeMadeEndsTheStartWithoutHanging)
 {
     // An object of another kind under the timer's name makes CreateWaitableTimerW fail.
-    const kernel_handle squatter(::CreateEventW(nullptr, TRUE, FALSE, L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}"));
+    const kernel_handle squatter(::CreateEventW(nullptr, TRUE, FALSE, timer_name));
     ASSERT_TRUE(squatter);
     toggle();
     EXPECT_FALSE(engine_.is_running());
@@ -408,7 +418,7 @@ TEST_F(FireRun, WindowIsAScreenSizedPopupOfTheNamedClass)
 
     wchar_t text[64] = {};
     ::GetClassNameW(window, text, 64);
-    EXPECT_STREQ(text, L"{A25BCA8A-BB31-4738-861F-42907A2FB640}");
+    EXPECT_STREQ(text, run_class);
     ::GetWindowTextW(window, text, 64);
     EXPECT_STREQ(text, L"Pyrelle visualisation");
     // The system adds WS_CLIPSIBLINGS to every top-level window.
@@ -425,7 +435,7 @@ TEST_F(FireRun, WindowIsAScreenSizedPopupOfTheNamedClass)
 
     WNDCLASSEXW found{};
     found.cbSize = sizeof(found);
-    ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), L"{A25BCA8A-BB31-4738-861F-42907A2FB640}", &found));
+    ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), run_class, &found));
     EXPECT_EQ(found.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC));
     EXPECT_EQ(found.hbrBackground, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     EXPECT_EQ(found.hCursor, nullptr);
@@ -440,7 +450,6 @@ TEST_F(FireRun, WindowIsAScreenSizedPopupOfTheNamedClass)
 
 TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
 {
-    constexpr wchar_t timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
     start_running();
     HWND const window = inspect::window(engine_);
 
@@ -454,6 +463,192 @@ TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
 
     toggle();
     EXPECT_FALSE(kernel_handle(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name))) << "the frame timer outlived the run";
+}
+
+// ---- What users do around a run ------------------------------------------------------------
+
+// A plain visible top-level window, standing for the player's main window or another program's.
+HWND make_top_level_window(const wchar_t* title)
+{
+    return ::CreateWindowExW(0, L"STATIC", title, WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
+                             nullptr, nullptr);
+}
+
+// Another program's window (on another thread, so the run's window loses the application's
+// activation as well) comes to the foreground for a moment and closes. This thread keeps pumping
+// meanwhile: the activation change sends its messages to the run's window.
+void outside_window_comes_and_goes()
+{
+    std::atomic<bool> done{false};
+    std::thread other([&done] {
+        HWND const notification = make_top_level_window(L"notification");
+        ::SetForegroundWindow(notification);
+        test::pump_messages(400);
+        ::DestroyWindow(notification);
+        done = true;
+    });
+    test::pump_messages_until([&done] { return done.load(); }, 10000);
+    other.join();
+}
+
+struct lost_activation_case {
+    const char* name;
+    std::function<void(HWND run_window, HWND player_window)> act;
+};
+
+TEST_F(FireRun, LosingActivationEndsTheRunAndThePlayerComesBackToTheDesktop)
+{
+    HWND const player = make_top_level_window(L"player");  // the player's own window, this thread
+    ASSERT_NE(player, nullptr);
+    const lost_activation_case cases[] = {
+        {"deactivation message", [](HWND run, HWND) { ::SendMessageW(run, WM_ACTIVATE, WA_INACTIVE, 0); }},
+        {"application deactivated", [](HWND run, HWND) { ::SendMessageW(run, WM_ACTIVATEAPP, FALSE, 0); }},
+        {"player window activated", [](HWND, HWND player) { ::SetForegroundWindow(player); }},
+        {"outside window in the foreground", [](HWND, HWND) { outside_window_comes_and_goes(); }},
+    };
+    for (const lost_activation_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        start_running();
+        HWND const window = inspect::window(engine_);
+        ::SetForegroundWindow(window);
+        pump_messages(200);
+        ASSERT_TRUE(engine_.is_running()) << "the run ended before it lost the activation";
+        ASSERT_EQ(::GetForegroundWindow(), window);
+
+        c.act(window, player);
+        EXPECT_TRUE(test::pump_messages_until([this] { return !engine_.is_running(); }, 5000));
+        EXPECT_FALSE(::IsWindow(window));
+        EXPECT_TRUE(test::current_screen_mode() == desktop_);
+        EXPECT_FALSE(test::display_kept_on());
+
+        // Back to the player: its window, the desktop, and a toggle that starts a fresh run.
+        ::SetForegroundWindow(player);
+        pump_messages(100);
+        EXPECT_EQ(::FindWindowW(run_class, nullptr), nullptr);
+        EXPECT_FALSE(engine_.is_running());
+    }
+    start_running();
+    const int fills = stream_.fill_calls;
+    pump_messages(300);
+    EXPECT_GT(stream_.fill_calls.load(), fills) << "the next run does not draw";
+    toggle();
+    ::DestroyWindow(player);
+}
+
+// Whether the default processing saw a system command: DefWindowProcW asks the CBT hook before it
+// carries one out.
+std::vector<WPARAM> commands_carried_out;
+
+LRESULT CALLBACK note_system_commands(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_SYSCOMMAND) {
+        commands_carried_out.push_back(wparam & 0xFFF0);
+        return 1;  // nothing is carried out in the test
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(FireRun, RunKeepsTheDisplayOnAndRefusesTheScreenSaver)
+{
+    start_running();
+    EXPECT_TRUE(test::display_kept_on());
+
+    HWND const window = inspect::window(engine_);
+    HHOOK const hook = ::SetWindowsHookExW(WH_CBT, note_system_commands, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    commands_carried_out.clear();
+    EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+    EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);  // 2: power off
+    EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER | 0xF, 1), 0);  // low bits are the system's
+    EXPECT_TRUE(commands_carried_out.empty()) << "the screen saver or power-off went on to the default processing";
+    ::SendMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 0);  // other commands still do
+    EXPECT_EQ(commands_carried_out, std::vector<WPARAM>{SC_KEYMENU});
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(engine_.is_running());
+
+    ::SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(test::display_kept_on());
+}
+
+// The frame rate one timer gives: expiries counted over the next `ms` milliseconds.
+int count_expiries(HANDLE timer, DWORD ms)
+{
+    ::WaitForSingleObject(timer, 0);  // an expiry that nobody waited for is still pending
+    int expiries = 0;
+    const double end = bench::seconds_now() + ms / 1000.0;
+    for (double left = ms / 1000.0; left > 0; left = end - bench::seconds_now()) {
+        if (::WaitForSingleObject(timer, static_cast<DWORD>(left * 1000) + 1) == WAIT_OBJECT_0) {
+            ++expiries;
+        }
+    }
+    return expiries;
+}
+
+// What another player's run does with the frame timer, at 1 frame per second.
+kernel_handle other_players_timer()
+{
+    kernel_handle timer = open_frame_timer();
+    LARGE_INTEGER due;
+    due.QuadPart = -10000000;  // 1 s
+    ::SetWaitableTimer(timer.get(), &due, 1000, nullptr, nullptr, FALSE);
+    return timer;
+}
+
+TEST_F(FireRun, RunBesideAnotherPlayersTimerKeepsItsOwnPace)
+{
+    // The other player's run came first and holds the timer's name.
+    kernel_handle other = other_players_timer();
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(kernel_handle(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name)));
+    start_running();
+    pump_messages(200);
+    EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 3.0);
+    const int other_expiries = count_expiries(other.get(), 2500);
+    EXPECT_GE(other_expiries, 2);
+    EXPECT_LE(other_expiries, 3) << "the other player's timer took this run's period";
+    other.reset();  // the other run ends
+    EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 3.0);
+}
+
+TEST_F(FireRun, SecondPlayerProcessDoesNotChangeThisRunsPace)
+{
+    constexpr wchar_t ready_name[] = L"pyrelle-test-second-player-ready";
+    if (test::in_child_process()) {
+        // The second player: its run starts while the first is going, at 1 frame per second.
+        kernel_handle timer = other_players_timer();
+        ASSERT_TRUE(timer);
+        ::SetEvent(kernel_handle(::OpenEventW(EVENT_MODIFY_STATE, FALSE, ready_name)).get());
+        const int expiries = count_expiries(timer.get(), 3500);
+        EXPECT_GE(expiries, 3);
+        EXPECT_LE(expiries, 4) << "this player's timer took the other run's period";
+        return;
+    }
+    start_running();  // holds the timer's name
+    pump_messages(200);
+    const kernel_handle ready(::CreateEventW(nullptr, TRUE, FALSE, ready_name));
+    test::child_process second(L"FireRun.SecondPlayerProcessDoesNotChangeThisRunsPace");
+    ASSERT_TRUE(test::pump_messages_until([&ready] { return ::WaitForSingleObject(ready.get(), 0) == WAIT_OBJECT_0; },
+                                          20000))
+        << "the second player did not start";
+    EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 3.0) << "during the other run";
+    const test::child_result child = second.wait(30000);
+    EXPECT_FALSE(child.timed_out);
+    EXPECT_EQ(child.exit_code, 0u) << "the second player's timer was not its own";
+    EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 3.0) << "after the other run";
+}
+
+TEST_F(FireRun, DisplayModeChangedByAnotherProgramEndsTheRun)
+{
+    start_running();
+    pump_messages(200);
+    DEVMODEW other{};
+    other.dmSize = sizeof(other);
+    other.dmPelsWidth = 800;
+    other.dmPelsHeight = 600;
+    other.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    ASSERT_EQ(::ChangeDisplaySettingsExW(nullptr, &other, nullptr, CDS_FULLSCREEN, nullptr), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_TRUE(test::pump_messages_until([this] { return !engine_.is_running(); }, 5000))
+        << "the run went on in a display mode that is not its own";
 }
 
 TEST_F(FireRun, SecondOpenWhileRunningIsRefused)
