@@ -233,10 +233,20 @@ protected:
     ~preferences_page() = default;
 };
 
-// How a part of the module reaches the host's single instance of a service class: fills `out`
-// with it or throws exception_service_not_found, exception_service_duplicated or
-// exception_bug_check. The module entry hands one to each part that needs a host service.
-using service_finder = void (*)(const guid& service_class, service_ref& out);
+// How a part of the module reaches the host's single instance of a service class: `find` fills
+// `out` with it or throws exception_service_not_found, exception_service_duplicated or
+// exception_bug_check. The module entry hands one to each part that needs a host service. Not a
+// host object: the module's own, and the tests'.
+class service_finder {
+public:
+    virtual void find(const guid& service_class, service_ref& out) const = 0;
+
+protected:
+    service_finder() = default;
+    service_finder(const service_finder&) = default;
+    service_finder& operator=(const service_finder&) = default;
+    ~service_finder() = default;
+};
 
 }  // namespace pyrelle
 

@@ -18,6 +18,7 @@
 
 #include "fire/fire_engine.h"
 #include "host/component_services.h"
+#include "host/service_lookup.h"
 #include "host/static_service.h"
 #include "prefs/preferences_page.h"
 
@@ -50,20 +51,26 @@ HINSTANCE instance_handle = nullptr;
 bool stored_host_flag = false;
 service_entry* service_list_head = nullptr;
 
+const module_service_finder host_services{};
+
 // ---- in load order ----------------------------------------------------------------------------
 
 utf8_string window_class_name_text{"{A25BCA8A-BB31-4738-861F-42907A2FB640}"};
+run_window_class run_window_class_registration{window_class_name_text, instance_handle};
 display_mode_list scratch_modes;
 
 static_service_entry<component_info_service> component_info_entry{service_list_head};
 configuration settings_variables;
-fire_engine the_engine;
+fire_engine the_engine{run_window_class_registration, host_services};
 display_mode_list modes;
 
-static_service_entry<menu_command_service> menu_command_entry{service_list_head};
-static_service_entry<preferences_page_service> preferences_page_entry{service_list_head};
-static_service_entry<lifecycle_service> lifecycle_entry{service_list_head};
-static_service_entry<playback_listener_service> playback_listener_entry{service_list_head};
+static_service_entry<menu_command_service> menu_command_entry{service_list_head, the_engine, modes,
+                                                              settings_variables};
+static_service_entry<preferences_page_service> preferences_page_entry{
+    service_list_head, instance_handle, settings_variables, display_modes{modes, scratch_modes},
+    host_services};
+static_service_entry<lifecycle_service> lifecycle_entry{service_list_head, display_modes{modes, scratch_modes}};
+static_service_entry<playback_listener_service> playback_listener_entry{service_list_head, the_engine};
 
 owned_text first_text;
 owned_text file_name_text;
@@ -94,6 +101,7 @@ void set_host_flag(bool flag) noexcept { stored_host_flag = flag; }
 bool host_flag() noexcept { return stored_host_flag; }
 
 const utf8_string& window_class_name() noexcept { return window_class_name_text; }
+run_window_class& window_class() noexcept { return run_window_class_registration; }
 configuration& settings() noexcept { return settings_variables; }
 display_mode_list& mode_list() noexcept { return modes; }
 display_mode_list& scratch_list() noexcept { return scratch_modes; }

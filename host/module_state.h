@@ -14,6 +14,7 @@
 namespace pyrelle {
 
 class fire_engine;
+class run_window_class;
 
 namespace module {
 
@@ -33,8 +34,10 @@ const char* module_file_name() noexcept;
 void set_host_flag(bool flag) noexcept;
 bool host_flag() noexcept;
 
-// "{A25BCA8A-BB31-4738-861F-42907A2FB640}", the run window's class name.
+// "{A25BCA8A-BB31-4738-861F-42907A2FB640}", the run window's class name, and the class's
+// registration that every run window of the module shares.
 const utf8_string& window_class_name() noexcept;
+run_window_class& window_class() noexcept;
 
 configuration& settings() noexcept;
 

@@ -2,11 +2,16 @@
 // The preferences page: a modeless child dialog (resource 101) that the host places in its own
 // preferences window. Every control writes its setting the moment the user changes it; a run
 // keeps the settings it started with, so any change shows a notice that the visualisation must be
-// restarted. The page holds no data of its own: it works on the module's settings and mode list.
+// restarted. The page holds no data of its own: it works on the settings and the mode list it is
+// handed.
 #include <windows.h>
 
+#include <exception>
+
+#include "config/configuration.h"
 #include "host/host_interfaces.h"
 #include "host/static_service.h"
+#include "prefs/mode_enumeration.h"
 
 namespace pyrelle {
 
@@ -21,6 +26,14 @@ class preferences_page_service final : public static_service<preferences_page, p
 public:
     static constexpr guid class_id = preferences_page_class;
 
+    // `instance` is where the module keeps the instance handle that holds the dialog resource
+    // (the host supplies it after the page is made); `host_services` reaches the host's services.
+    preferences_page_service(const HINSTANCE& instance, configuration& settings, display_modes modes,
+                             const service_finder& host_services) noexcept
+        : instance_(instance), settings_(settings), modes_(modes), host_services_(host_services)
+    {
+    }
+
     // The dialog, or null when the platform could not create it.
     HWND create_window(HWND parent) override;
     const char* page_name() override;
@@ -34,12 +47,22 @@ public:
     // The host-service lookup's exceptions pass through.
     bool help_url(text_object& out) override;
 
-    // Answers every message with 0, so the dialog manager leaves the keyboard focus alone.
-    INT_PTR handle_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    // The dialog's messages, through member_window_procedure. Answers every message with 0, so
+    // the dialog manager leaves the keyboard focus alone.
+    INT_PTR handle(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    void attached(HWND) noexcept {}
+    void detached() noexcept {}
+    // A message whose handling failed (a mode list that could not grow) is answered as if handled.
+    void failed(const std::exception&) noexcept {}
 
 private:
     void load_controls(HWND dialog);
     void handle_command(HWND dialog, int control_id);
+
+    const HINSTANCE& instance_;
+    configuration& settings_;
+    display_modes modes_;
+    const service_finder& host_services_;
 };
 
 }  // namespace pyrelle
