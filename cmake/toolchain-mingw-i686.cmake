@@ -15,3 +15,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Test programs run through Wine; the script chooses the prefix and, when asked, the desktop.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+
+# On Windows itself, MSYS2's MINGW32 environment: its gcc is the 32-bit mingw-w64 compiler (with
+# POSIX threads), what it needs is found under its own prefix, and the tests run without Wine.
+if(CMAKE_HOST_WIN32)
+  set(CMAKE_C_COMPILER gcc)
+  set(CMAKE_CXX_COMPILER g++)
+  set(CMAKE_RC_COMPILER windres)
+  unset(CMAKE_FIND_ROOT_PATH)
+  unset(CMAKE_CROSSCOMPILING_EMULATOR)
+endif()

@@ -10,13 +10,14 @@
 #include "host/static_service.h"
 #include "prefs/display_mode_list.h"
 #include "prefs/mode_enumeration.h"
+#include "pyrelle_version.h"
 #include "support/product_name.h"
 
 namespace pyrelle {
 
 class fire_engine;
 
-inline constexpr char component_version[] = "0.93";
+inline constexpr char component_version[] = PYRELLE_VERSION_TEXT;
 
 // "Compiled: <Mmm dd yyyy> <hh:mm:ss>", a line feed, then the credits line.
 extern const char* const component_about_text;

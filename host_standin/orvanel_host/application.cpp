@@ -108,7 +108,7 @@ int application::run()
 void application::start()
 {
     program_folder_ = program_folder();
-    profile_ = std::make_unique<profile>(options_.profile_dir.empty() ? program_folder_
+    profile_ = std::make_unique<profile>(options_.profile_dir.empty() ? default_profile_folder()
                                                                        : full_path(options_.profile_dir));
     sync_folder_ = options_.sync_dir.empty() ? profile_->folder() : full_path(options_.sync_dir);
 
@@ -153,6 +153,11 @@ void application::start()
     notify_start();
 
     menu_ = std::make_unique<module_menu>(module_->services_of<menu_command>(menu_command_class));
+    // A greyed-out command says nothing by itself; Wine offers 8-bit modes only in a virtual desktop.
+    for (const std::string& name : menu_->disabled_names()) {
+        log_.line("menu: \"" + name + "\" is disabled: the module found no display mode it can use "
+                  "(under Wine, 8-bit modes exist only in a virtual desktop)");
+    }
     window_ = std::make_unique<main_window>(::GetModuleHandleW(nullptr), *this, *menu_);
     sound_ = std::make_unique<wave_output>(*player_, window_->handle());
     update_status();
@@ -185,21 +190,7 @@ void application::announce_module()
 
 void application::load_settings()
 {
-    const load_outcome outcome = profile_->load(module_->api());
-    switch (outcome.what) {
-    case load_outcome::no_file:
-        log_.line("settings: no " + narrow(profile_->config_path()) + ", starting with the defaults");
-        break;
-    case load_outcome::loaded:
-        log_.line("settings: read " + narrow(profile_->config_path()));
-        break;
-    case load_outcome::rejected:
-        log_.line("settings: the module rejected " + narrow(profile_->config_path()) + " (" + outcome.reason + "); " +
-                  (outcome.kept_aside_as.empty() ? std::string("it could not be moved aside")
-                                                 : "kept as " + narrow(outcome.kept_aside_as)) +
-                  "; starting with the defaults");
-        break;
-    }
+    log_.line("settings: " + describe(profile_->load(module_->api()), profile_->config_path()));
 }
 
 void application::notify_start()
@@ -256,8 +247,12 @@ void application::shut_down()
 void application::save_settings()
 {
     try {
-        profile_->save(module_->api());
-        log_.line("settings: wrote " + narrow(profile_->config_path()));
+        if (profile_->save(module_->api()) == save_outcome::written) {
+            log_.line("settings: wrote " + narrow(profile_->config_path()));
+        } else {
+            log_.line("settings: left " + narrow(profile_->config_path()) + " as it is (" + profile_->kept_reason() +
+                      "); the settings were not saved");
+        }
     } catch (const std::exception& error) {
         log_.line(std::string("error: settings not saved: ") + error.what());
         failed_ = true;
@@ -320,8 +315,9 @@ void application::open_preferences()
     if (pages.empty()) {
         throw std::runtime_error("the module offers no preferences page");
     }
+    // Closing the window is when the user expects the changes kept, whatever ends the player later.
     preferences_ = std::make_unique<preferences_window>(::GetModuleHandleW(nullptr), window_->handle(),
-                                                        std::move(pages), log_);
+                                                        std::move(pages), log_, [this] { save_settings(); });
 }
 
 void application::preferences_requested()
@@ -354,6 +350,14 @@ void application::about_requested()
         text += error.what();
     }
     ::MessageBoxW(window_->handle(), widen(text).c_str(), L"About components", MB_OK | MB_ICONINFORMATION);
+}
+
+void application::session_ending()
+{
+    // Windows ends the player with the session, before any exit code would run.
+    if (settings_read_) {
+        save_settings();
+    }
 }
 
 void application::script_timer_expired()

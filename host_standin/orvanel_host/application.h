@@ -43,6 +43,7 @@ public:
     void preferences_requested() override;
     void save_requested() override;
     void about_requested() override;
+    void session_ending() override;
     void script_timer_expired() override;
     void wave_buffer_done() override;
     void status_tick() override;

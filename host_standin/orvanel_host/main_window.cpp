@@ -195,6 +195,17 @@ LRESULT main_window::handle(UINT message, WPARAM wparam, LPARAM lparam)
             handler_.status_tick();
         }
         return 0;
+    case WM_QUERYENDSESSION:
+        handler_.session_ending();
+        session_end_reported_ = true;
+        return TRUE;
+    case WM_ENDSESSION:
+        // Once per ending: the query normally came first. A cancelled ending is reported afresh.
+        if (wparam != FALSE && !session_end_reported_) {
+            handler_.session_ending();
+        }
+        session_end_reported_ = false;
+        return 0;
     case MM_WOM_DONE:
         handler_.wave_buffer_done();
         return 0;

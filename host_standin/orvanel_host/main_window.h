@@ -20,6 +20,8 @@ public:
     virtual void preferences_requested() = 0;
     virtual void save_requested() = 0;
     virtual void about_requested() = 0;
+    // The Windows session is ending (log-off, shut-down): the process ends with it.
+    virtual void session_ending() = 0;
     virtual void script_timer_expired() = 0;
     virtual void wave_buffer_done() = 0;
     // Four times a second: time to refresh the status and send the position event.
@@ -58,6 +60,7 @@ private:
     HWND window_ = nullptr;
     HWND status_ = nullptr;
     std::wstring status_text_;
+    bool session_end_reported_ = false;
 };
 
 }  // namespace pyrelle::standin

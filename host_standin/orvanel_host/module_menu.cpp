@@ -63,6 +63,18 @@ void module_menu::execute(const module_command& command)
     command.service->execute(command.index, new plain_object);
 }
 
+std::vector<std::string> module_menu::disabled_names() const
+{
+    std::vector<std::string> names;
+    for (const module_command& command : commands_) {
+        std::string name;
+        if ((display_state(command, name) & menu_flag_disabled) != 0) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 void module_menu::build(HMENU bar, HMENU view_menu)
 {
     HMENU visualisations = nullptr;

@@ -43,6 +43,9 @@ public:
     // Brings the items of `menu` up to date with the commands' display states.
     void refresh(HMENU menu) const;
 
+    // The names of the commands that are disabled now.
+    std::vector<std::string> disabled_names() const;
+
     // The command's current flags (menu_flag_checked, menu_flag_disabled) and name.
     static std::uint32_t display_state(const module_command& command, std::string& name);
 

@@ -34,8 +34,8 @@ HWND make_control(HWND parent, HINSTANCE instance, const wchar_t* type, const wc
 }  // namespace
 
 preferences_window::preferences_window(HINSTANCE instance, HWND owner, std::vector<preferences_page*> pages,
-                                       log_sink& log)
-    : instance_(instance), pages_(std::move(pages)), log_(log)
+                                       log_sink& log, std::function<void()> closed)
+    : instance_(instance), pages_(std::move(pages)), log_(log), closed_(std::move(closed))
 {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
@@ -65,13 +65,24 @@ preferences_window::preferences_window(HINSTANCE instance, HWND owner, std::vect
 
 preferences_window::~preferences_window()
 {
-    close();
+    destroy();
+}
+
+void preferences_window::destroy() noexcept
+{
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);  // takes the page's dialog with it; WM_NCDESTROY clears window_
+    }
 }
 
 void preferences_window::close()
 {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);  // takes the page's dialog with it; WM_NCDESTROY clears window_
+    if (window_ == nullptr) {
+        return;
+    }
+    destroy();
+    if (closed_) {
+        closed_();
     }
 }
 

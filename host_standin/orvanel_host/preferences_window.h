@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,11 @@ namespace pyrelle::standin {
 class preferences_window {
 public:
     // Shows the window with the first page. Throws std::runtime_error when the window cannot be
-    // made; a page whose dialog cannot be made leaves its area empty and is logged.
-    preferences_window(HINSTANCE instance, HWND owner, std::vector<preferences_page*> pages, log_sink& log);
+    // made; a page whose dialog cannot be made leaves its area empty and is logged. `closed` runs
+    // once the user (or close()) has closed the window, not when the window is destroyed with its
+    // owner or its holder.
+    preferences_window(HINSTANCE instance, HWND owner, std::vector<preferences_page*> pages, log_sink& log,
+                       std::function<void()> closed = {});
     preferences_window(const preferences_window&) = delete;
     preferences_window& operator=(const preferences_window&) = delete;
     ~preferences_window();
@@ -44,12 +48,14 @@ private:
     void attached(HWND window) noexcept;
     void detached() noexcept;
     void failed(const std::exception& error);
+    void destroy() noexcept;
     void create_controls();
     void lay_out();
 
     HINSTANCE instance_;
     std::vector<preferences_page*> pages_;
     log_sink& log_;
+    std::function<void()> closed_;
     HWND window_ = nullptr;
     HWND list_ = nullptr;
     HWND reset_button_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include "config/streams.h"
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/wide_text.h"
@@ -10,12 +12,6 @@ namespace pyrelle::standin {
 namespace {
 
 constexpr wchar_t config_name[] = L"pyrelle.cfg";
-
-bool file_exists(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 // Creates the folder and its missing parents; an existing folder is fine.
 void make_folder(const std::wstring& folder)
@@ -35,6 +31,16 @@ void make_folder(const std::wstring& folder)
 
 }  // namespace
 
+std::wstring default_profile_folder()
+{
+    wchar_t folder[MAX_PATH] = L"";
+    const HRESULT result = ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    if (FAILED(result) || folder[0] == L'\0') {
+        throw file_error("Windows names no application data folder for this user (--profile DIR gives one)");
+    }
+    return std::wstring(folder) + L"\\Orvanel";
+}
+
 profile::profile(std::wstring folder) : folder_(std::move(folder))
 {
     while (folder_.size() > 1 && (folder_.back() == L'\\' || folder_.back() == L'/')) {
@@ -47,25 +53,47 @@ std::wstring profile::config_path() const
     return folder_.empty() ? config_name : folder_ + L"\\" + config_name;
 }
 
+// The first free name of pyrelle.cfg.bad, pyrelle.cfg.2.bad ... pyrelle.cfg.999.bad; empty when
+// all are taken.
 std::wstring profile::free_bad_name() const
 {
     const std::wstring base = config_path();
-    std::wstring candidate = base + L".bad";
-    for (int n = 2; file_exists(candidate) && n < 1000; ++n) {
-        candidate = base + L"." + std::to_wstring(n) + L".bad";
+    constexpr int last_number = 999;
+    for (int n = 1; n <= last_number; ++n) {
+        const std::wstring candidate = n == 1 ? base + L".bad" : base + L"." + std::to_wstring(n) + L".bad";
+        if (::GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return candidate;
+        }
     }
-    return candidate;
+    return {};
 }
 
 load_outcome profile::load(module_interface& module)
 {
     load_outcome outcome;
+    kept_reason_.clear();
     const std::wstring path = config_path();
-    if (!file_exists(path)) {
+    const auto keep = [&](load_outcome::kind what, std::string reason) {
+        outcome.what = what;
+        outcome.reason = std::move(reason);
+        kept_reason_ = outcome.reason;
         return outcome;
+    };
+
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return outcome;
+        }
+        return keep(load_outcome::unreadable, "cannot examine it: " + system_error_text(code));
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return keep(load_outcome::unreadable, "it is a folder, not a file");
     }
 
-    // What the settings are now, so that a rejected file leaves no trace in them.
+    // What the settings are now, so that a file read in part leaves no trace in them.
     host_abort abort;
     byte_buffer before;
     memory_writer snapshot(before);
@@ -80,10 +108,11 @@ load_outcome profile::load(module_interface& module)
         module.read_configuration(reader, abort);
         outcome.what = load_outcome::loaded;
         return outcome;
-    } catch (const file_error&) {
-        // The file system failed, not the module: nothing to blame on the file's content.
+    } catch (const file_error& error) {
+        // The file system failed, not the module: nothing to blame on the file's content, and
+        // nothing to replace it with.
         restore();
-        throw;
+        return keep(load_outcome::unreadable, error.what());
     } catch (const std::exception& error) {
         outcome.reason = error.what();
     } catch (...) {
@@ -93,14 +122,42 @@ load_outcome profile::load(module_interface& module)
     restore();
 
     const std::wstring aside = free_bad_name();
-    if (::MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (aside.empty()) {
+        outcome.not_moved_because = "every name from pyrelle.cfg.bad to pyrelle.cfg.999.bad is taken";
+    } else if (!::MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        outcome.not_moved_because = "it could not be moved aside: " + system_error_text(::GetLastError());
+    } else {
         outcome.kept_aside_as = aside;
+        return outcome;
     }
+    kept_reason_ = "the module rejected it; " + outcome.not_moved_because;
     return outcome;
 }
 
-void profile::save(module_interface& module)
+std::string describe(const load_outcome& outcome, const std::wstring& path)
 {
+    const std::string name = narrow(path);
+    switch (outcome.what) {
+    case load_outcome::no_file:
+        return "no " + name + ", starting with the defaults";
+    case load_outcome::loaded:
+        return "read " + name;
+    case load_outcome::unreadable:
+        return "cannot read " + name + " (" + outcome.reason + "); starting with the defaults and leaving it as it is";
+    case load_outcome::rejected:
+        break;
+    }
+    return "the module rejected " + name + " (" + outcome.reason + "); " +
+           (outcome.kept_aside_as.empty() ? "left as it is (" + outcome.not_moved_because + ")"
+                                          : "kept as " + narrow(outcome.kept_aside_as)) +
+           "; starting with the defaults";
+}
+
+save_outcome profile::save(module_interface& module)
+{
+    if (!kept_reason_.empty()) {
+        return save_outcome::left_alone;
+    }
     make_folder(folder_);
     const std::wstring path = config_path();
     const std::wstring temporary = path + L".tmp";
@@ -118,6 +175,7 @@ void profile::save(module_interface& module)
         ::DeleteFileW(temporary.c_str());
         throw file_error("cannot replace " + narrow(path) + ": " + system_error_text(code));
     }
+    return save_outcome::written;
 }
 
 }  // namespace pyrelle::standin

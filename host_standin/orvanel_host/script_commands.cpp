@@ -225,7 +225,9 @@ void application::run(const script_command& command)
     case command_kind::prefs_select: select_on_page(command); return;
     case command_kind::prefs_show: show_on_page(command); return;
     case command_kind::prefs_close:
-        preferences_.reset();
+        if (preferences_) {
+            preferences_->close();
+        }
         return;
     case command_kind::pick_colour: shared_queue_colour_answer(command.colour, TRUE); return;
     case command_kind::pick_colour_cancel: shared_queue_colour_answer(0, FALSE); return;

@@ -5,6 +5,7 @@
 #include <mmreg.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -81,11 +82,8 @@ wav_format read_format(HMMIO file, const MMCKINFO& riff, const std::string& name
     return format;
 }
 
-}  // namespace
-
-demo::pcm_audio read_wav_file(const std::wstring& path)
+demo::pcm_audio read_samples(const std::wstring& path, const std::string& name)
 {
-    const std::string name = narrow(path);
     mmio_file file(path);
     if (file.get() == nullptr) {
         throw wav_error(name + ": cannot open the file");
@@ -116,8 +114,14 @@ demo::pcm_audio read_wav_file(const std::wstring& path)
     if (::mmioDescend(file.get(), &data, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
         throw wav_error(name + ": no 'data' chunk");
     }
-    std::vector<char> bytes(data.cksize);
-    const LONG got = data.cksize ? ::mmioRead(file.get(), bytes.data(), static_cast<LONG>(data.cksize)) : 0;
+    // Recorders that stream leave the size as 0xFFFFFFFF or too large: what the file holds counts.
+    const LONG file_end = ::mmioSeek(file.get(), 0, SEEK_END);
+    if (file_end < 0 || ::mmioSeek(file.get(), static_cast<LONG>(data.dwDataOffset), SEEK_SET) < 0) {
+        throw wav_error(name + ": cannot find the samples");
+    }
+    const DWORD held = std::min<DWORD>(data.cksize, static_cast<DWORD>(file_end) - data.dwDataOffset);
+    std::vector<char> bytes(held);
+    const LONG got = held ? ::mmioRead(file.get(), bytes.data(), static_cast<LONG>(held)) : 0;
     if (got < 0) {
         throw wav_error(name + ": cannot read the samples");
     }
@@ -140,6 +144,21 @@ demo::pcm_audio read_wav_file(const std::wstring& path)
         std::memcpy(audio.samples.data(), bytes.data(), audio.samples.size() * sizeof(float));
     }
     return audio;
+}
+
+}  // namespace
+
+demo::pcm_audio read_wav_file(const std::wstring& path)
+{
+    const std::string name = narrow(path);
+    try {
+        return read_samples(path, name);
+    } catch (const wav_error&) {
+        throw;
+    } catch (const std::exception& error) {
+        // Memory or length limits: still a problem of this file.
+        throw wav_error(name + ": " + error.what());
+    }
 }
 
 }  // namespace pyrelle::standin

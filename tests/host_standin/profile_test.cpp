@@ -67,13 +67,27 @@ protected:
                   widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
         ::CreateDirectoryW(folder_.c_str(), nullptr);
     }
-    void TearDown() override
+    void TearDown() override { remove_tree(folder_); }
+
+    static void remove_tree(const std::wstring& folder)
     {
-        for (const wchar_t* name : {L"pyrelle.cfg", L"pyrelle.cfg.tmp", L"pyrelle.cfg.bad", L"pyrelle.cfg.2.bad"}) {
-            ::DeleteFileW(path(name).c_str());
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") {
+                    continue;
+                }
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                    remove_tree(folder + L"\\" + name);
+                } else {
+                    ::DeleteFileW((folder + L"\\" + name).c_str());
+                }
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
         }
-        ::RemoveDirectoryW((folder_ + L"\\nested").c_str());
-        ::RemoveDirectoryW(folder_.c_str());
+        ::RemoveDirectoryW(folder.c_str());
     }
 
     std::wstring path(const wchar_t* name) const { return folder_ + L"\\" + name; }
@@ -137,6 +151,57 @@ TEST_F(ProfileTest, ARejectedFileIsKeptAsideUntouchedAndTheDefaultsStay)
     put(L"pyrelle.cfg", fixture("truncated_in_payload.bin"));
     EXPECT_EQ(subject.load(module).kept_aside_as, path(L"pyrelle.cfg.2.bad"));
     EXPECT_EQ(take(L"pyrelle.cfg.bad"), damaged);
+
+    // With every name up to .999.bad taken, the file stays where it is and is never replaced.
+    for (int n = 3; n <= 999; ++n) {
+        put((L"pyrelle.cfg." + std::to_wstring(n) + L".bad").c_str(), {});
+    }
+    put(L"pyrelle.cfg", damaged);
+    const load_outcome stuck = subject.load(module);
+    EXPECT_EQ(stuck.what, load_outcome::rejected);
+    EXPECT_TRUE(stuck.kept_aside_as.empty());
+    EXPECT_NE(describe(stuck, subject.config_path()).find("left as it is (every name"), std::string::npos);
+    EXPECT_EQ(subject.save(module), save_outcome::left_alone);
+    EXPECT_EQ(take(L"pyrelle.cfg"), damaged);
+    EXPECT_EQ(take(L"pyrelle.cfg.bad"), damaged);
+}
+
+// Whatever stands at pyrelle.cfg and cannot be read is reported, and the defaults are used and
+// never written over it.
+TEST_F(ProfileTest, WhatCannotBeReadIsReportedAndLeftAlone)
+{
+    settings_module module;
+    profile subject(folder_);
+
+    // A file another program holds open without sharing.
+    const bytes stored = fixture("custom_values.bin");
+    put(L"pyrelle.cfg", stored);
+    {
+        file_handle held(::CreateFileW(path(L"pyrelle.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        const load_outcome outcome = subject.load(module);
+        EXPECT_EQ(outcome.what, load_outcome::unreadable);
+        EXPECT_NE(outcome.reason.find(narrow(subject.config_path())), std::string::npos) << outcome.reason;
+        EXPECT_EQ(module.settings.high_colour.value, initial_high_colour);
+        EXPECT_EQ(subject.save(module), save_outcome::left_alone);
+    }
+    EXPECT_EQ(take(L"pyrelle.cfg"), stored);
+    EXPECT_FALSE(exists(L"pyrelle.cfg.tmp"));
+
+    // A folder of that name.
+    ::DeleteFileW(path(L"pyrelle.cfg").c_str());
+    ASSERT_TRUE(::CreateDirectoryW(path(L"pyrelle.cfg").c_str(), nullptr));
+    const load_outcome outcome = subject.load(module);
+    EXPECT_EQ(outcome.what, load_outcome::unreadable);
+    EXPECT_EQ(outcome.reason, "it is a folder, not a file");
+    EXPECT_EQ(subject.save(module), save_outcome::left_alone);
+    EXPECT_NE(::GetFileAttributesW(path(L"pyrelle.cfg").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+    // Once the folder is gone, a later start reads nothing and saves again.
+    ::RemoveDirectoryW(path(L"pyrelle.cfg").c_str());
+    EXPECT_EQ(subject.load(module).what, load_outcome::no_file);
+    EXPECT_EQ(subject.save(module), save_outcome::written);
 }
 
 TEST_F(ProfileTest, SavingWritesTheModulesBlobAndLeavesNoTemporaryFile)
@@ -144,7 +209,7 @@ TEST_F(ProfileTest, SavingWritesTheModulesBlobAndLeavesNoTemporaryFile)
     settings_module module;
     module.settings.middle_colour.value = 0x00FF8000;
     profile subject(folder_);
-    subject.save(module);
+    EXPECT_EQ(subject.save(module), save_outcome::written);
     EXPECT_FALSE(exists(L"pyrelle.cfg.tmp"));
     const bytes saved = take(L"pyrelle.cfg");
     EXPECT_EQ(saved.size(), 183u);
@@ -177,7 +242,6 @@ TEST_F(ProfileTest, SavingCreatesAMissingFolder)
     profile subject(folder_ + L"\\nested");
     subject.save(module);
     EXPECT_EQ(::GetFileAttributesW((folder_ + L"\\nested\\pyrelle.cfg").c_str()) != INVALID_FILE_ATTRIBUTES, true);
-    ::DeleteFileW((folder_ + L"\\nested\\pyrelle.cfg").c_str());
 }
 
 }  // namespace

@@ -118,12 +118,15 @@ TEST_F(WavFile, TheExtensibleHeaderIsReadByItsSubFormat)
 
 TEST_F(WavFile, DataThatEndsEarlyGivesTheWholeFramesItHolds)
 {
-    // Declares 16 bytes; holds one whole stereo frame and half of the next.
+    // Holds one whole stereo frame and half of the next; declares more, up to the size that
+    // streaming recorders leave behind.
     const bytes data = {0x00, 0x40, 0x00, 0x40, 0x00, 0x20};
-    wav_shape shape{1, 2, 44100, 16};
-    shape.declared_data = 16;
-    const demo::pcm_audio audio = read(make_wav(shape, data));
-    EXPECT_EQ(audio.samples, (std::vector<float>{0.5f, 0.5f}));
+    for (const std::uint32_t declared : {16u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        wav_shape shape{1, 2, 44100, 16};
+        shape.declared_data = declared;
+        const demo::pcm_audio audio = read(make_wav(shape, data));
+        EXPECT_EQ(audio.samples, (std::vector<float>{0.5f, 0.5f})) << "declared " << declared;
+    }
 }
 
 TEST_F(WavFile, RefusesWhatItCannotPlay)
