@@ -1,6 +1,5 @@
 # Native build: the portable core, the command-line tools, the unit tests and the benchmarks.
 find_package(GTest REQUIRED)
-find_package(benchmark REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 find_package(GIF REQUIRED)

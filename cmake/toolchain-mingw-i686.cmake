@@ -7,6 +7,13 @@ set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
+# Floating point in SSE registers on every thread: with the x87 unit a result would depend on the
+# precision the calling thread happens to run with (the heat field's seeding picks its samples by
+# double arithmetic). SSE2 also carries the heat filter's vector code. The compiler realigns the
+# stack where SSE needs it (-mstackrealign is its default with SSE on this target).
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

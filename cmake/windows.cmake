@@ -68,6 +68,7 @@ set_target_properties(pyrelle_module PROPERTIES OUTPUT_NAME pyrelle PREFIX "")
 target_link_libraries(pyrelle_module PRIVATE pyrelle_module_objects)
 
 add_subdirectory(tests/windows)
+add_subdirectory(bench)
 add_subdirectory(bench/windows)
 add_subdirectory(host_standin/orvanel_host)
 

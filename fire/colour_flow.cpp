@@ -14,9 +14,9 @@ struct anchor {
 void for_each_anchor(colour_flow& f, void (*action)(anchor&))
 {
     anchor anchors[] = {
-        {f.high_flow, f.high_from, f.high_to, f.high_ramp},
-        {f.middle_flow, f.middle_from, f.middle_to, f.middle_ramp},
-        {f.low_flow, f.low_from, f.low_to, f.low_ramp},
+        {f.colours.high_flow, f.high_from, f.high_to, f.high_ramp},
+        {f.colours.middle_flow, f.middle_from, f.middle_to, f.middle_ramp},
+        {f.colours.low_flow, f.low_from, f.low_to, f.low_ramp},
     };
     for (anchor& a : anchors) {
         action(a);
@@ -33,8 +33,9 @@ void start_colour_flow(colour_flow& f) noexcept
     f.middle_to = random_colour();
     f.low_from = random_colour();
     f.low_to = random_colour();
-    build_palette(f.palette_entries, f.low_flow ? f.low_from : f.low_colour,
-                  f.middle_flow ? f.middle_from : f.middle_colour, f.high_flow ? f.high_from : f.high_colour);
+    const fire_colours& c = f.colours;
+    build_palette(f.palette_entries, c.low_flow ? f.low_from : c.low, c.middle_flow ? f.middle_from : c.middle,
+                  c.high_flow ? f.high_from : c.high);
 }
 
 void start_colour_ramps(colour_flow& f) noexcept
@@ -59,9 +60,9 @@ void advance_colour_flow(colour_flow& f) noexcept
     const auto shown = [&f](bool flows, const colour* ramp, colour fixed) {
         return flows ? ramp[f.flow_step] : fixed;
     };
-    build_palette(f.palette_entries, shown(f.low_flow, f.low_ramp, f.low_colour),
-                  shown(f.middle_flow, f.middle_ramp, f.middle_colour),
-                  shown(f.high_flow, f.high_ramp, f.high_colour));
+    build_palette(f.palette_entries, shown(f.colours.low_flow, f.low_ramp, f.colours.low),
+                  shown(f.colours.middle_flow, f.middle_ramp, f.colours.middle),
+                  shown(f.colours.high_flow, f.high_ramp, f.colours.high));
 }
 
 }  // namespace pyrelle

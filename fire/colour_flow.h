@@ -7,14 +7,18 @@
 
 namespace pyrelle {
 
-struct colour_flow {
-    // The user's anchors and switches, fixed for a run.
-    colour low_colour = 0;
-    colour middle_colour = 0;
-    colour high_colour = 0;
+// The user's three anchors and their flow switches, fixed for a run.
+struct fire_colours {
+    colour low = 0;
+    colour middle = 0;
+    colour high = 0;
     bool low_flow = false;
     bool middle_flow = false;
     bool high_flow = false;
+};
+
+struct colour_flow {
+    fire_colours colours;
 
     palette_entry* palette_entries = nullptr;  // 256 entries
     colour* low_ramp = nullptr;                // 256 colours each
@@ -26,7 +30,7 @@ struct colour_flow {
     colour high_from = 0, high_to = 0;
     std::int32_t flow_step = 0;  // 0..255, shared by the three ramps
 
-    bool any_flow() const noexcept { return low_flow || middle_flow || high_flow; }
+    bool any_flow() const noexcept { return colours.low_flow || colours.middle_flow || colours.high_flow; }
 };
 
 // Run start, first step: draws the six end points (high_from, high_to, middle_from, middle_to,

@@ -34,12 +34,7 @@ fire_simulation::fire_simulation(std::int32_t width, std::int32_t height, const 
       middle_ramp_(ramp_size),
       high_ramp_(ramp_size)
 {
-    flow_.low_colour = colours.low;
-    flow_.middle_colour = colours.middle;
-    flow_.high_colour = colours.high;
-    flow_.low_flow = colours.low_flow;
-    flow_.middle_flow = colours.middle_flow;
-    flow_.high_flow = colours.high_flow;
+    flow_.colours = colours;
     flow_.palette_entries = palette_.data();
     flow_.low_ramp = low_ramp_.data();
     flow_.middle_ramp = middle_ramp_.data();
@@ -55,6 +50,7 @@ bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) 
     if (sample_count == 0) {
         return false;
     }
+    settle();  // seeding overwrites rows that the owed propagation still reads
     // The flow draws its new targets before the noise rows: the render thread's sequence depends
     // on this order.
     const bool palette_changed = flow_.any_flow();
@@ -62,13 +58,26 @@ bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) 
         advance_colour_flow(flow_);
     }
     seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count);
-    propagate_heat(heat_.data(), width_, height_);
+    propagation_owed_ = true;
     return palette_changed;
 }
 
 void fire_simulation::copy_to(std::uint8_t* destination, std::int32_t row_skip) const noexcept
 {
+    if (propagation_owed_) {
+        propagation_owed_ = false;
+        propagate_heat_and_copy(heat_.data(), width_, height_, destination, row_skip);
+        return;
+    }
     copy_frame(destination, heat_.data(), width_, height_, row_skip);
+}
+
+void fire_simulation::settle() const noexcept
+{
+    if (propagation_owed_) {
+        propagation_owed_ = false;
+        propagate_heat(heat_.data(), width_, height_);
+    }
 }
 
 }  // namespace pyrelle

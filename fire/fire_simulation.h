@@ -17,16 +17,6 @@
 
 namespace pyrelle {
 
-// The user's three anchors and their flow switches, fixed for a run.
-struct fire_colours {
-    colour low = 0;
-    colour middle = 0;
-    colour high = 0;
-    bool low_flow = false;
-    bool middle_flow = false;
-    bool high_flow = false;
-};
-
 class fire_simulation {
 public:
     // An all-zero field of width x (height + 2) bytes and the colour tables. Throws
@@ -44,6 +34,10 @@ public:
     // One advancing frame from a chunk of samples: colour flow (when any anchor flows), seeding,
     // propagation. With no samples nothing changes and nothing is drawn. Returns whether the
     // palette changed (the caller uploads it).
+    //
+    // The propagation itself waits for the next copy_to, which filters and writes the surface in
+    // one pass over the field, or for the next look at heat(), whichever comes first. It draws no
+    // random numbers, so where it runs changes no byte.
     bool advance(const float* samples, std::uint32_t sample_count) noexcept;
 
     // 256 entries, in the layout of the Windows PALETTEENTRY.
@@ -56,12 +50,21 @@ public:
     std::int32_t width() const noexcept { return width_; }
     std::int32_t height() const noexcept { return height_; }
     // The whole field, hidden rows included: width x (height + 2) bytes.
-    const std::vector<std::uint8_t>& heat() const noexcept { return heat_; }
+    const std::vector<std::uint8_t>& heat() const noexcept
+    {
+        settle();
+        return heat_;
+    }
 
 private:
     std::int32_t width_;
     std::int32_t height_;
-    std::vector<std::uint8_t> heat_;
+    // Brings the field up to date: the propagation still owed by the last advance.
+    void settle() const noexcept;
+
+    // Logically const: settle() completes the last advance, it changes nothing anyone has seen.
+    mutable std::vector<std::uint8_t> heat_;
+    mutable bool propagation_owed_ = false;
     std::vector<palette_entry> palette_;
     std::vector<colour> low_ramp_, middle_ramp_, high_ramp_;
     colour_flow flow_;  // points at the tables above

@@ -24,7 +24,17 @@ void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t heigh
 
 // Carries heat up two rows and cools it, in place: rows 0 .. h-3 (and column 0 of row h-2) for
 // even h, rows 0 .. h-4 (and column 0 of row h-3) for odd h. Written values never exceed 254.
+// Sixteen positions at a time where the build has SSE2 (every x86 build of the project).
 void propagate_heat(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept;
+
+// propagate_heat, then copy_frame of the result, in one pass over the field: what the filter
+// writes goes to the surface as well, and only the rows below its reach are copied afterwards.
+void propagate_heat_and_copy(std::uint8_t* heat, std::int32_t width, std::int32_t height,
+                             std::uint8_t* destination, std::int32_t row_skip) noexcept;
+
+// The same filter one position at a time: the reference that propagate_heat must match byte for
+// byte, kept for the tests and the benchmark.
+void propagate_heat_reference(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept;
 
 // Copies rows 0 .. h-1 to surface memory, stepping over `row_skip` bytes after each destination
 // row (surface pitch minus width). With row_skip 0 it is one block copy.

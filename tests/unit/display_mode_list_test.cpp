@@ -151,10 +151,11 @@ TEST(DisplayModeList, OnlyPalettisedModesAreKeptInReportedOrder) {
     struct reported {
         std::uint32_t width, height, bits;
     };
-    // What an adapter might report: every depth, duplicates and all.
+    // What an adapter might report: every depth, duplicates and all; the palettised depths below
+    // 8 bits (1, 2, 4) are as unusable as the direct-colour ones.
     const reported adapter[] = {
-        {320, 200, 8},  {640, 480, 16}, {640, 480, 8},  {800, 600, 24},
-        {800, 600, 32}, {1024, 768, 15}, {320, 200, 8}, {1024, 768, 8},
+        {320, 200, 8},  {640, 480, 16}, {640, 480, 8},  {800, 600, 24}, {640, 480, 4}, {640, 350, 1},
+        {800, 600, 32}, {1024, 768, 15}, {320, 200, 8}, {320, 200, 2}, {1024, 768, 8}, {1024, 768, 4},
     };
     display_mode_list scratch;
     for (const reported& r : adapter) add_palettised_mode(scratch, r.width, r.height, r.bits);

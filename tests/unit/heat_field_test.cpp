@@ -131,6 +131,41 @@ TEST(HeatField, FilterWritesOnlyItsRowsForEvenAndOddHeights)
     }
 }
 
+TEST(HeatField, FilterAndFusedCopyMatchTheReferenceAtEveryWidth)
+{
+    // Random bytes reach both ends of the arithmetic (sums of 0 and 1020); widths 1 .. 40 cover a
+    // run shorter than a vector, exactly one, and every remainder; the small heights give one and
+    // two passes, odd and even. The fused copy writes a padded surface whose padding must survive.
+    struct field_size {
+        std::int32_t width, height;
+    };
+    std::vector<field_size> sizes;
+    for (std::int32_t w = 1; w <= 40; ++w) {
+        for (std::int32_t h = 4; h <= 7; ++h) sizes.push_back({w, h});
+    }
+    for (const field_size s : {field_size{640, 480}, field_size{1024, 768}, field_size{1920, 1080}, field_size{720, 481}}) {
+        sizes.push_back(s);
+    }
+    std::uint32_t state = 7;
+    for (const field_size s : sizes) {
+        const std::int32_t skip = s.width % 3;
+        const std::size_t surface_bytes = static_cast<std::size_t>((s.width + skip) * s.height);
+        bytes expected = field(s.width, s.height);
+        for (std::uint8_t& b : expected) b = static_cast<std::uint8_t>(next_random(state) >> 3);
+        bytes in_place = expected, fused = expected;
+        bytes expected_surface(surface_bytes, 0xEE), surface(surface_bytes, 0xEE);
+        for (int frame = 0; frame < 2; ++frame) {  // the second frame starts from filtered bytes
+            propagate_heat_reference(expected.data(), s.width, s.height);
+            copy_frame(expected_surface.data(), expected.data(), s.width, s.height, skip);
+            propagate_heat(in_place.data(), s.width, s.height);
+            propagate_heat_and_copy(fused.data(), s.width, s.height, surface.data(), skip);
+            ASSERT_EQ(in_place, expected) << s.width << "x" << s.height << " frame " << frame;
+            ASSERT_EQ(fused, expected) << s.width << "x" << s.height << " frame " << frame;
+            ASSERT_EQ(surface, expected_surface) << s.width << "x" << s.height << " frame " << frame;
+        }
+    }
+}
+
 TEST(HeatField, SampleBytesWrapModulo256)
 {
     struct case_t {
@@ -177,6 +212,16 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     }
     EXPECT_EQ(row_a[639], 2044 % 256);
     EXPECT_EQ(row_b[639], 4092 % 256);
+
+    // 208 / 720 * 4410 / 2 is 637 in exact arithmetic but just below it in double precision; the
+    // test's own thread may run the x87 unit at a higher precision, which would pick 637.
+    const std::int32_t w2 = 720;
+    const std::uint32_t n2 = 4410;
+    std::vector<float> samples2(n2);
+    for (std::uint32_t i = 0; i < n2; ++i) samples2[i] = static_cast<float>(i % 256) / 512.0f;
+    bytes heat2 = field(w2, h);
+    seed_bottom_rows(heat2.data(), w2, h, samples2.data(), n2);
+    EXPECT_EQ(heat2[static_cast<std::size_t>(h - 2) * w2 + 208], 636 % 256);
 }
 
 TEST(HeatField, OddSampleCountsStayInsideTheSamples)

@@ -77,6 +77,8 @@ TEST(Utf16Buffer, ConversionEndsAtTheFirstUnusableSequence)
         {"a\xC3\xA9\xE2\x82\xAC", all, {u'a', 0xE9, 0x20AC, 0}},
         {"ABCDEF", 3, {u'A', u'B', u'C', 0}},
         {"A\xC3\xA9", 2, {u'A', 0}},                             // limit splits a sequence
+        {"A\xC3\xA9" "B", 3, {u'A', 0xE9, 0}},                     // limit right after two bytes
+        {"\xF0\x90\x80\x80" "B", 4, {0xD800, 0xDC00, 0}},         // right after four bytes
     };
     for (const row& r : rows) {
         const utf16_buffer b(r.utf8.c_str(), r.max_bytes);
@@ -91,6 +93,11 @@ TEST(Utf16Buffer, NeverReadsPastTheInput)
     // "AB" then a two-byte lead as the very last byte, with the limit at the end.
     const auto lead_last = at_end_of_allocation("AB\xC3");
     EXPECT_EQ(units_of(utf16_buffer(lead_last.get(), 3)), (std::vector<char16_t>{u'A', u'B', 0}));
+    // Limits at the very end of complete two- and four-byte sequences: they convert whole.
+    const auto two_last = at_end_of_allocation("A\xC3\xA9");
+    EXPECT_EQ(units_of(utf16_buffer(two_last.get(), 3)), (std::vector<char16_t>{u'A', 0xE9, 0}));
+    const auto four_last = at_end_of_allocation("\xF0\x90\x80\x80");
+    EXPECT_EQ(units_of(utf16_buffer(four_last.get(), 4)), (std::vector<char16_t>{0xD800, 0xDC00, 0}));
     // A four-byte lead with two continuation bytes and then the terminator, no limit.
     const auto cut_by_nul = at_end_of_allocation(std::string("A\xF0\x90\0", 4));
     EXPECT_EQ(units_of(utf16_buffer(cut_by_nul.get())), (std::vector<char16_t>{u'A', 0}));

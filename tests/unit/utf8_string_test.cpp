@@ -143,6 +143,23 @@ TEST(Utf8String, OpenBufferIsZeroFilledAndCloseBufferTakesTextToFirstNul)
     EXPECT_EQ(std::string(s.text()), std::string(s.buffer_size() - 1, 'z'));
 }
 
+TEST(Utf8String, CloseBufferSizesTheBufferForItsText)
+{
+    // A fresh string's open_buffer(n) makes n + 17 bytes; closing on "hello" (6 bytes needed)
+    // keeps up to 6 + 32 bytes and shrinks anything larger to exactly 6.
+    struct row { std::uint32_t opened, size_after; };
+    const row rows[] = {{20, 37}, {21, 38}, {22, 6}, {100, 6}};
+    for (const row& r : rows) {
+        utf8_string s;
+        char* b = s.open_buffer(r.opened);
+        ASSERT_EQ(s.buffer_size(), r.opened + 17);
+        std::memcpy(b, "hello", 5);
+        s.close_buffer();
+        EXPECT_EQ(s.buffer_size(), r.size_after) << "opened " << r.opened;
+        EXPECT_EQ(std::string(s.text()), "hello");
+    }
+}
+
 TEST(Utf8String, OpenBufferThatShrinksLeavesNoStaleLength)
 {
     utf8_string s(hundred.c_str());
