@@ -2,8 +2,8 @@
 
 #include "fire/fire_engine.h"
 #include "fire/visualisation_toggle.h"
-#include "host/credits.h"
 #include "host/module_state.h"
+#include "support/credits.h"
 
 namespace pyrelle {
 

@@ -4,7 +4,8 @@
 // initialisation code), so the order below is the contract:
 //
 //   load:   window-class name, component info, settings, engine, menu command, preferences page,
-//           lifecycle, playback listener (each entry pushes at the head of the service list);
+//           lifecycle, playback listener (each entry pushes at the head of the service list, and
+//           is made with the parts it works on);
 //   unload: module texts emptied, mode list freed, engine destroyed (ending a run that is still
 //           going), scratch list freed, window-class name freed.
 //
@@ -20,7 +21,9 @@
 #include "host/component_services.h"
 #include "host/service_lookup.h"
 #include "host/static_service.h"
+#include "prefs/display_mode_list.h"
 #include "prefs/preferences_page.h"
+#include "support/utf8_string.h"
 
 namespace pyrelle::module {
 
@@ -100,12 +103,7 @@ const char* module_file_name() noexcept { return file_name_text.text(); }
 void set_host_flag(bool flag) noexcept { stored_host_flag = flag; }
 bool host_flag() noexcept { return stored_host_flag; }
 
-const utf8_string& window_class_name() noexcept { return window_class_name_text; }
-run_window_class& window_class() noexcept { return run_window_class_registration; }
 configuration& settings() noexcept { return settings_variables; }
-display_mode_list& mode_list() noexcept { return modes; }
-display_mode_list& scratch_list() noexcept { return scratch_modes; }
-fire_engine& engine() noexcept { return the_engine; }
 service_entry* first_entry() noexcept { return service_list_head; }
 
 }  // namespace pyrelle::module

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "config/configuration.h"
-#include "host/credits.h"
 #include "host/service_lookup.h"
+#include "host_standin/shared/shared_automation.h"
 #include "prefs/mode_enumeration.h"
 #include "prefs/preferences_page.h"
 #include "prefs/resource_ids.h"
-#include "host_standin/shared/shared_automation.h"
+#include "support/credits.h"
 #include "support/utf8_string.h"
 #include "tests/windows/test_registry.h"
 
