@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "support/colour_text.h"
+
 namespace pyrelle::standin {
 namespace {
 
@@ -98,28 +100,6 @@ script_command parse_prefs(script_command command, const std::vector<std::string
 
 }  // namespace
 
-bool parse_hex_colour(const std::string& text, std::uint32_t& colour)
-{
-    if (text.size() != 7 || text[0] != '#') {
-        return false;
-    }
-    std::uint32_t rgb = 0;
-    for (std::size_t i = 1; i < 7; ++i) {
-        const int digit = std::isxdigit(static_cast<unsigned char>(text[i]))
-                              ? (std::isdigit(static_cast<unsigned char>(text[i]))
-                                     ? text[i] - '0'
-                                     : std::tolower(static_cast<unsigned char>(text[i])) - 'a' + 10)
-                              : -1;
-        if (digit < 0) {
-            return false;
-        }
-        rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
-    }
-    // #RRGGBB to 0x00BBGGRR.
-    colour = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
-    return true;
-}
-
 script_command parse_script_line(const std::string& line, int line_number)
 {
     script_command command;
@@ -166,8 +146,8 @@ script_command parse_script_line(const std::string& line, int line_number)
             return command;
         }
         command.kind = command_kind::pick_colour;
-        if (words.size() != 2 || !parse_hex_colour(words[1], command.colour)) {
-            return invalid(command, "expected 'pick-colour #RRGGBB' or 'pick-colour cancel'");
+        if (words.size() != 2 || !parse_colour_text(words[1], command.colour)) {
+            return invalid(command, "expected 'pick-colour #RRGGBB', 'pick-colour 0x00BBGGRR' or 'pick-colour cancel'");
         }
         return command;
     }

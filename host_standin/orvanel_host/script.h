@@ -63,7 +63,4 @@ script_command parse_script_line(const std::string& line, int line_number);
 // Every command of a script text, skipping blank and comment lines. CR LF line ends are accepted.
 std::vector<script_command> parse_script(const std::string& text);
 
-// "#RRGGBB" (case-insensitive) as a COLORREF; false when the text is not of that form.
-bool parse_hex_colour(const std::string& text, std::uint32_t& colour);
-
 }  // namespace pyrelle::standin

@@ -74,6 +74,16 @@ protected:
         return result;
     }
 
+    // Runs a shell command line from the scratch folder (`$PYRELLE` names the program); its exit
+    // status, or -1 when it did not exit.
+    int shell(const std::string& command) const
+    {
+        const std::string line = "cd " + shell_quoted(dir_) + " && PYRELLE=" + shell_quoted(PYRELLE_PROGRAM) +
+                                 " && { " + command + "\n}";
+        const int raw = std::system(("bash -c " + shell_quoted(line)).c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+
     // Names in the scratch folder, the harness's own capture files left out.
     std::vector<std::string> files() const;
 

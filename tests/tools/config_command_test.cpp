@@ -102,7 +102,7 @@ TEST_F(ConfigCommand, WriteWithoutChangesGivesTheInitialBlob) {
 TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues) {
     const std::vector<std::string> pairs = {
         "high_colour=0x12345678", "middle_colour=#FF8000", "low_colour=0xffffffff",
-        "display_mode_index=-7",  "high_flow=2",           "middle_flow=0",
+        "display_mode_index=-2147483648", "high_flow=2",           "middle_flow=0",
         "low_flow=255",           "frame_rate=60",         "frame_rate=30",  // the last one wins
     };
     std::vector<std::string> args = {"write", path("settings.bin")};
@@ -113,7 +113,7 @@ TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues) {
     expected.high_colour.value = 0x12345678;
     expected.middle_colour.value = 0x000080FF;  // #RRGGBB turned into 0x00BBGGRR
     expected.low_colour.value = -1;
-    expected.display_mode_index.value = -7;
+    expected.display_mode_index.value = INT32_MIN;  // the one value whose negation overflows
     expected.high_flow.value = 2;
     expected.low_flow.value = 255;
     expected.frame_rate.value = 30;
@@ -126,7 +126,7 @@ TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues) {
     const char* flows[3] = {"2", "0", "255"};
     const result shown = run({"show", path("settings.bin")});
     EXPECT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.out, listing("0x12345678", "0x000080FF", "0xFFFFFFFF", "-7", flows, "30"));
+    EXPECT_EQ(shown.out, listing("0x12345678", "0x000080FF", "0xFFFFFFFF", "-2147483648", flows, "30"));
 
     // What show prints, written back, gives the same bytes again.
     std::vector<std::string> again = {"write", path("again.bin")};
@@ -166,7 +166,7 @@ TEST_F(ConfigCommand, BadSettingWritesNothing) {
 
 TEST_F(ConfigCommand, HelpAndUsageErrors) {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--help"}, {"show", "--help"}, {"write", "--help"}}) {
+         {std::vector<std::string>{"--help"}, {"show", "--help"}, {"write", "-h"}}) {
         const result r = run(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind("usage: pyrelle config", 0), 0u) << r.out;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,26 @@ bytes frame_of(const bytes& dump, std::size_t frame_size, std::size_t k)
                  dump.begin() + static_cast<std::ptrdiff_t>((k + 1) * frame_size));
 }
 
+// The delay of every picture of a GIF of the given size, in hundredths.
+std::vector<int> gif_delays(const std::string& file, int width, int height)
+{
+    std::vector<int> delays;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
+    EXPECT_NE(gif, nullptr) << file;
+    if (gif == nullptr) return delays;
+    EXPECT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->SWidth, width);
+    EXPECT_EQ(gif->SHeight, height) << "only the visible rows";
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        GraphicsControlBlock control{};
+        EXPECT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
+        delays.push_back(control.DelayTime);
+    }
+    DGifCloseFile(gif, &error);
+    return delays;
+}
+
 }  // namespace
 
 TEST_F(RenderCommand, HelpDocumentsEveryOption)
@@ -34,10 +55,24 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
     const auto r = run({"render", "--help"});
     ASSERT_EQ(r.status, 0);
     for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
-                               "--low", "--middle", "--high", "--flow", "--gif", "--png", "--dump-heat",
-                               "--dump-palette"}) {
+                               "--low", "--middle", "--high", "--flow", "--video", "--gif", "--png",
+                               "--dump-heat", "--dump-palette", "--version"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
+}
+
+TEST_F(RenderCommand, CommandLineTakesBothFormsAndNamesWhatIsWrong)
+{
+    const auto r = run({"render", "--mode=16x8", "--frames=1", "--dump-heat", "heat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_bytes(path("heat")).size(), heat_16x8);
+    EXPECT_EQ(run({"--version"}).out, "pyrelle 0.93\n");
+    EXPECT_EQ(run({"render", "--version"}).out, "pyrelle 0.93\n");
+    EXPECT_EQ(run({"config", "write", "--version"}).out, "pyrelle 0.93\n");
+    EXPECT_EQ(run({"render", "--mode"}).err,
+              "pyrelle render: --mode: 1 required WxH missing (try 'pyrelle render --help')\n");
+    EXPECT_EQ(run({"render", "--bogus"}).err,
+              "pyrelle render: The following argument was not expected: --bogus (try 'pyrelle render --help')\n");
 }
 
 TEST_F(RenderCommand, FirstRunIsReproducedByteForByte)
@@ -75,29 +110,81 @@ TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
     EXPECT_EQ(bytes(palette.begin() + 1020, palette.begin() + 1024), (bytes{0xFF, 0xFF, 0x3E, 0x00}));
 }
 
-TEST_F(RenderCommand, GifHoldsEveryFrameAtTheFrameRate)
+TEST_F(RenderCommand, GifDelaysFollowTheTimersRealPace)
 {
-    const auto r = run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "64", "--frame-rate", "25",
-                        "--gif", "fire.gif", "--png", "frames"});
+    // 24 frames per second is a 41 ms timer: the hundredths must add up to 41 per frame.
+    const auto r = run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--gif", "fire.gif",
+                        "--png", "frames"});
     ASSERT_EQ(r.status, 0) << r.err;
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path("fire.gif").c_str(), &error);
-    ASSERT_NE(gif, nullptr);
-    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-    EXPECT_EQ(gif->SWidth, 32);
-    EXPECT_EQ(gif->SHeight, 12) << "only the visible rows";
-    ASSERT_EQ(gif->ImageCount, 5);
-    for (int i = 0; i < gif->ImageCount; ++i) {
-        GraphicsControlBlock control{};
-        ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
-        EXPECT_EQ(control.DelayTime, 4) << "25 frames per second are 4 hundredths each";
-    }
-    DGifCloseFile(gif, &error);
-    for (int k = 0; k < 5; ++k) {
+    const std::vector<int> delays = gif_delays(path("fire.gif"), 32, 12);
+    ASSERT_EQ(delays.size(), 20u);
+    for (int delay : delays) EXPECT_TRUE(delay == 4 || delay == 5) << delay;
+    EXPECT_EQ(std::accumulate(delays.begin(), delays.end(), 0), 82) << "20 frames of 41 ms";
+    for (int k = 0; k < 20; ++k) {
         char name[32];
         std::snprintf(name, sizeof name, "frames/frame-%05d.png", k);
         EXPECT_FALSE(read_bytes(path(name)).empty()) << name;
     }
+
+    // 60 frames per second is 16 ms: no delay may fall below the 2 hundredths that viewers honour,
+    // so some frames are left out, and the length stays 20 x 16 ms.
+    ASSERT_EQ(run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--frame-rate", "60",
+                   "--gif", "fast.gif"}).status, 0);
+    const std::vector<int> fast = gif_delays(path("fast.gif"), 32, 12);
+    for (int delay : fast) EXPECT_GE(delay, 2);
+    EXPECT_EQ(std::accumulate(fast.begin(), fast.end(), 0), 32);
+}
+
+TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFile)
+{
+    // 320 floats in chunks of 60: five whole chunks and 20 floats over.
+    const auto r = run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "60", "--dump-heat", "heat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_bytes(path("heat")).size(), 5 * heat_16x8) << "frames default to the whole chunks";
+    ASSERT_EQ(run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "60", "--frames", "6",
+                   "--dump-heat", "heat"}).status, 0);
+    const bytes heat = read_bytes(path("heat"));
+    ASSERT_EQ(heat.size(), 6 * heat_16x8);
+    EXPECT_EQ(frame_of(heat, heat_16x8, 5), frame_of(heat, heat_16x8, 4)) << "the partial chunk does not advance";
+}
+
+TEST_F(RenderCommand, FlowAndSeedingKeepTheirOrderPastTheFirstCycle)
+{
+    // One float a frame, all three anchors flowing, across the ramps' rebuild at the 256th frame.
+    // The fixtures hold frames 254..261, recorded from this tool.
+    const auto r = run({"render", "--mode", "4x4", "--raw-samples", sweep, "--chunk", "1", "--frames", "262",
+                        "--flow", "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const bytes heat = read_bytes(path("heat"));
+    const bytes palette = read_bytes(path("palette"));
+    ASSERT_EQ(heat.size(), 262u * 24);
+    ASSERT_EQ(palette.size(), 262u * palette_bytes);
+    const std::string fixture = data_dir + "all_flow_4x4_frames_254_to_261";
+    EXPECT_EQ(bytes(heat.begin() + 254 * 24, heat.end()), read_bytes(fixture + ".heat"));
+    EXPECT_EQ(bytes(palette.begin() + 254 * palette_bytes, palette.end()), read_bytes(fixture + ".palette"));
+    // The 255th frame reaches each target; the 256th starts the new ramps on that same colour.
+    EXPECT_EQ(frame_of(palette, palette_bytes, 255), frame_of(palette, palette_bytes, 254));
+    EXPECT_NE(frame_of(palette, palette_bytes, 256), frame_of(palette, palette_bytes, 255));
+}
+
+TEST_F(RenderCommand, AudioFromAPipeReadsLikeTheFile)
+{
+    ASSERT_EQ(shell("ffmpeg -v error -f lavfi -i sine=frequency=330:duration=1 -ac 2 song.wav && "
+                    "ffmpeg -v error -i song.wav song.flac"), 0);
+    const std::vector<std::string> args = {"render", "--mode", "16x8", "--dump-heat"};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    ASSERT_EQ(run(with({"file.heat", "--audio", "song.wav"})).status, 0);
+    const bytes from_file = read_bytes(path("file.heat"));
+    ASSERT_EQ(from_file.size(), 25 * heat_16x8) << "one second at 41 ms a frame";
+    // A WAV streamed without its length, and a FLAC, whose reader seeks.
+    EXPECT_EQ(shell("ffmpeg -v error -i song.wav -f wav - | $PYRELLE render --mode 16x8 --dump-heat wav.heat --audio -"), 0);
+    EXPECT_EQ(shell("cat song.flac | $PYRELLE render --mode 16x8 --dump-heat flac.heat --audio -"), 0);
+    EXPECT_EQ(read_bytes(path("wav.heat")), from_file);
+    EXPECT_EQ(read_bytes(path("flac.heat")), from_file);
 }
 
 TEST_F(RenderCommand, DemoTrackRendersWithoutAnyInput)
@@ -133,13 +220,15 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--chunk", "64"},
         {"--raw-samples", sweep, "--chunk", "0"},
         {"--audio", "missing.wav"},
+        {"--audio", "-"},  // standard input is empty
+        {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
         {"--audio", sweep},  // not a sound file
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},
         {"--gif", "no/such/folder/out.gif"},
         // Outputs opened before the one that fails must go too.
         {"--gif", "fire.gif", "--dump-palette", "no/such/folder/palette"},
-        {"--gif", "fire.gif", "--png", "heat.partial/frames"},  // the heat dump's own file is in the way
+        {"--gif", "fire.gif", "--png", std::string(300, 'f')},  // a name too long for any file system
         {"--sparkle"},
         {"--mode"},
     };
@@ -156,21 +245,45 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
 
 TEST_F(RenderCommand, StoredSettingsApplyAndOptionsOverrideThem)
 {
-    ASSERT_EQ(run({"config", "write", "stored.cfg", "low_colour=#203040", "middle_colour=#00FF00", "frame_rate=50"}).status, 0);
-    const auto r = run({"render", "--config", "stored.cfg", "--middle", "#0000FF", "--mode", "16x8", "--raw-samples",
-                        sweep, "--chunk", "64", "--dump-palette", "palette", "--gif", "fire.gif"});
+    ASSERT_EQ(run({"config", "write", "stored.cfg", "low_colour=#203040", "middle_colour=#00FF00", "frame_rate=50",
+                   "middle_flow=1"}).status, 0);
+    const auto r = run({"render", "--config", "stored.cfg", "--middle", "#0000FF", "--flow", "none", "--mode", "16x8",
+                        "--raw-samples", sweep, "--chunk", "64", "--dump-palette", "palette", "--gif", "fire.gif"});
     ASSERT_EQ(r.status, 0) << r.err;
     const bytes palette = read_bytes(path("palette"));
     ASSERT_GE(palette.size(), palette_bytes);
     EXPECT_EQ(bytes(palette.begin(), palette.begin() + 3), (bytes{0x20, 0x30, 0x40})) << "stored low colour";
     EXPECT_EQ(bytes(palette.begin() + 127 * 4, palette.begin() + 127 * 4 + 3), (bytes{0x00, 0x00, 0xFF}))
         << "the explicit middle colour wins";
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path("fire.gif").c_str(), &error);
-    ASSERT_NE(gif, nullptr);
-    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-    GraphicsControlBlock control{};
-    ASSERT_EQ(DGifSavedExtensionToGCB(gif, 0, &control), GIF_OK);
-    EXPECT_EQ(control.DelayTime, 2) << "the stored 50 frames per second";
-    DGifCloseFile(gif, &error);
+    EXPECT_EQ(gif_delays(path("fire.gif"), 16, 8), std::vector<int>(5, 2)) << "the stored 50 frames per second";
+}
+
+TEST_F(RenderCommand, StoredFlowSwitchesAndFrameRatesAreTheModules)
+{
+    // Only the middle anchor flows: entry 127 drifts, entries 0 and 255 keep the stored colours.
+    ASSERT_EQ(run({"config", "write", "flow.cfg", "middle_flow=1", "high_colour=#102030"}).status, 0);
+    ASSERT_EQ(run({"render", "--config", "flow.cfg", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "64",
+                   "--dump-palette", "palette"}).status, 0);
+    const bytes palette = read_bytes(path("palette"));
+    ASSERT_EQ(palette.size(), 5 * palette_bytes);
+    auto entry = [&](std::size_t k, std::size_t i) {
+        return bytes(palette.begin() + static_cast<std::ptrdiff_t>(k * palette_bytes + i * 4),
+                     palette.begin() + static_cast<std::ptrdiff_t>(k * palette_bytes + i * 4 + 3));
+    };
+    EXPECT_NE(entry(1, 127), entry(0, 127)) << "the middle flows";
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(entry(k, 255), (bytes{0x10, 0x20, 0x30})) << "the high does not";
+        EXPECT_EQ(entry(k, 0), (bytes{0, 0, 0})) << "nor the low";
+    }
+
+    // A stored rate the module could not divide by runs at the default.
+    const std::pair<const char*, const char*> rates[] = {
+        {"0", "at 24 frames per second"}, {"-5", "at 24 frames per second"}, {"1001", "at 24 frames per second"},
+        {"1000", "at 1000 frames per second"}, {"1", "at 1 frames per second"}};
+    for (const auto& [stored, shown] : rates) {
+        ASSERT_EQ(run({"config", "write", "rate.cfg", std::string("frame_rate=") + stored}).status, 0);
+        const auto r = run({"render", "--config", "rate.cfg", "--mode", "16x8", "--frames", "1"});
+        EXPECT_EQ(r.status, 0) << stored << ": " << r.err;
+        EXPECT_NE(r.out.find(shown), std::string::npos) << stored << ": " << r.out;
+    }
 }

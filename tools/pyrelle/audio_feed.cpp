@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <cstdio>
 #include <iterator>
 #include <stdexcept>
 
@@ -15,7 +16,7 @@ namespace {
 
 class timed_feed final : public audio_feed {
 public:
-    timed_feed(demo::pcm_audio audio, std::uint32_t period_ms) : audio_(std::move(audio)), period_ms_(period_ms) {}
+    timed_feed(const demo::pcm_audio& audio, std::uint32_t period_ms) : audio_(audio), period_ms_(period_ms) {}
 
     bool chunk_for_frame(std::uint32_t frame, std::vector<float>& chunk) override
     {
@@ -45,7 +46,7 @@ private:
         return static_cast<std::uint64_t>(frame) * period_ms_ * audio_.sample_rate / 1000;
     }
 
-    demo::pcm_audio audio_;
+    const demo::pcm_audio& audio_;
     std::uint32_t period_ms_;
 };
 
@@ -70,33 +71,87 @@ private:
     std::uint32_t chunk_;
 };
 
+// Standard input, read whole, as a file that libsndfile can seek in.
+struct memory_file {
+    const std::vector<char>* bytes;
+    sf_count_t position;
+};
+
+sf_count_t memory_length(void* user) { return static_cast<sf_count_t>(static_cast<memory_file*>(user)->bytes->size()); }
+
+sf_count_t memory_seek(sf_count_t offset, int whence, void* user)
+{
+    auto* f = static_cast<memory_file*>(user);
+    const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? f->position : memory_length(user);
+    const sf_count_t to = base + offset;
+    if (to < 0 || to > memory_length(user)) return -1;
+    f->position = to;
+    return to;
+}
+
+sf_count_t memory_read(void* out, sf_count_t count, void* user)
+{
+    auto* f = static_cast<memory_file*>(user);
+    const sf_count_t n = std::max<sf_count_t>(0, std::min(count, memory_length(user) - f->position));
+    std::memcpy(out, f->bytes->data() + f->position, static_cast<std::size_t>(n));
+    f->position += n;
+    return n;
+}
+
+sf_count_t memory_tell(void* user) { return static_cast<memory_file*>(user)->position; }
+
 }  // namespace
 
-std::unique_ptr<audio_feed> make_timed_feed(demo::pcm_audio audio, std::uint32_t period_ms)
+std::unique_ptr<audio_feed> make_timed_feed(const demo::pcm_audio& audio, std::uint32_t period_ms)
 {
-    return std::make_unique<timed_feed>(std::move(audio), period_ms);
+    return std::make_unique<timed_feed>(audio, period_ms);
 }
 
 demo::pcm_audio read_sound_file(const std::string& path)
 {
+    const bool from_pipe = path == "-";
+    const std::string name = from_pipe ? "standard input" : "'" + path + "'";
+    std::vector<char> piped;
+    memory_file memory{&piped, 0};
+    SF_VIRTUAL_IO memory_io{memory_length, memory_seek, memory_read, nullptr, memory_tell};
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = nullptr;
+    if (from_pipe) {
+        char buffer[1 << 16];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stdin)) != 0;) {
+            piped.insert(piped.end(), buffer, buffer + got);
+        }
+        if (std::ferror(stdin)) throw std::runtime_error("cannot read audio from standard input");
+        file = sf_open_virtual(&memory_io, SFM_READ, &info, &memory);
+    } else {
+        file = sf_open(path.c_str(), SFM_READ, &info);
+    }
     if (file == nullptr) {
-        throw std::runtime_error("cannot read audio file '" + path + "': " + sf_strerror(nullptr));
+        throw std::runtime_error("cannot read audio from " + name + ": " + sf_strerror(nullptr));
+    }
+    if (info.samplerate <= 0 || info.channels <= 0) {
+        sf_close(file);
+        throw std::runtime_error("audio " + name + " holds no samples");
     }
     demo::pcm_audio audio;
     audio.sample_rate = static_cast<std::uint32_t>(info.samplerate);
     audio.channels = static_cast<std::uint32_t>(info.channels);
-    if (info.samplerate <= 0 || info.channels <= 0 || info.frames <= 0) {
-        sf_close(file);
-        throw std::runtime_error("audio file '" + path + "' holds no samples");
+    // Block by block to the end: a streamed file's header may not know its length.
+    constexpr sf_count_t block_frames = 1 << 16;
+    std::vector<float> block(static_cast<std::size_t>(block_frames) * audio.channels);
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file, block.data(), block_frames);
+        if (got <= 0) break;
+        audio.samples.insert(audio.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got * info.channels));
     }
-    audio.samples.resize(static_cast<std::size_t>(info.frames) * audio.channels);
-    const sf_count_t read = sf_readf_float(file, audio.samples.data(), info.frames);
+    const int error = sf_error(file);
+    const std::string error_text = sf_strerror(file);
     sf_close(file);
-    audio.samples.resize(static_cast<std::size_t>(std::max<sf_count_t>(read, 0)) * audio.channels);
+    if (error != SF_ERR_NO_ERROR) {
+        throw std::runtime_error("cannot read audio from " + name + ": " + error_text);
+    }
     if (audio.samples.empty()) {
-        throw std::runtime_error("audio file '" + path + "' holds no samples");
+        throw std::runtime_error("audio " + name + " holds no samples");
     }
     return audio;
 }

@@ -25,10 +25,12 @@ public:
 constexpr std::uint32_t chunk_sample_frames = 4096;
 
 // Timed audio: frame k starts at k x period_ms; a chunk running past the end is padded with
-// silence, and a frame starting at or after the end has no audio.
-std::unique_ptr<audio_feed> make_timed_feed(demo::pcm_audio audio, std::uint32_t period_ms);
+// silence, and a frame starting at or after the end has no audio. `audio` must outlive the feed.
+std::unique_ptr<audio_feed> make_timed_feed(const demo::pcm_audio& audio, std::uint32_t period_ms);
 
-// Reads a sound file with libsndfile. Throws std::runtime_error naming the problem.
+// Reads a sound file with libsndfile, to its real end whatever its header claims. "-" reads
+// standard input whole first, so that a pipe serves every format, also those whose reader seeks.
+// Throws std::runtime_error naming the problem.
 demo::pcm_audio read_sound_file(const std::string& path);
 
 // Raw little-endian floats, `chunk` per frame. Throws std::runtime_error naming the problem.

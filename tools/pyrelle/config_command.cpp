@@ -3,12 +3,14 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/configuration.h"
 #include "tools/pyrelle/commands.h"
+#include "support/colour_text.h"
+#include "tools/pyrelle/command_line.h"
 #include "tools/pyrelle/config_file.h"
 
 namespace pyrelle::tools {
@@ -17,6 +19,7 @@ namespace {
 const char config_usage[] =
     "usage: pyrelle config show FILE\n"
     "       pyrelle config write FILE [NAME=VALUE ...]\n"
+    "       pyrelle config [show|write] --help | --version\n"
     "\n"
     "Reads or writes a stored settings blob: the bytes the player keeps for the module.\n"
     "\n"
@@ -44,7 +47,9 @@ const char write_usage[] =
     "\n"
     "Writes FILE as the module writes its blob: the initial settings, each NAME=VALUE applied in\n"
     "turn. NAME is one of the eight that 'show' prints, VALUE in the form it prints; a colour may\n"
-    "also be given as #RRGGBB. FILE is replaced whole or not at all.\n"
+    "also be given as #RRGGBB. A regular FILE (or a new one) is replaced whole or not at all; a\n"
+    "symbolic link is followed and its target replaced; a FIFO, a character device or '-'\n"
+    "(standard output) is written straight through.\n"
     "\n"
     "  high_colour=0x003EFFFF  middle_colour=#FF0000  low_colour=0x00000000\n"
     "  display_mode_index=0    frame_rate=24          high_flow=1\n"
@@ -91,26 +96,6 @@ std::string format_value(const named_variable& v) {
     return text;
 }
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// 1 to `max_digits` hex digits, all of `text`.
-bool parse_hex(const std::string& text, std::size_t max_digits, std::uint32_t& out) {
-    if (text.empty() || text.size() > max_digits) return false;
-    std::uint32_t value = 0;
-    for (char c : text) {
-        const int d = hex_digit(c);
-        if (d < 0) return false;
-        value = value << 4 | static_cast<std::uint32_t>(d);
-    }
-    out = value;
-    return true;
-}
-
 // Decimal digits, all of `text`, at most `max`.
 bool parse_decimal(const std::string& text, std::uint64_t max, std::uint64_t& out) {
     if (text.empty()) return false;
@@ -126,16 +111,7 @@ bool parse_decimal(const std::string& text, std::uint64_t max, std::uint64_t& ou
 
 bool parse_colour(const std::string& text, std::int32_t& out) {
     std::uint32_t value = 0;
-    if (text.size() == 7 && text[0] == '#') {
-        // #RRGGBB reads in the opposite byte order to a COLORREF.
-        std::uint32_t rgb = 0;
-        if (!parse_hex(text.substr(1), 6, rgb)) return false;
-        value = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
-    } else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        if (!parse_hex(text.substr(2), 8, value)) return false;
-    } else {
-        return false;
-    }
+    if (!parse_colour_text(text, value)) return false;
     out = static_cast<std::int32_t>(value);
     return true;
 }
@@ -192,38 +168,10 @@ bool apply_assignment(configuration& config, const std::string& assignment, std:
     return false;
 }
 
-bool is_help(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
-
-bool any_help(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (is_help(argv[i])) return true;
-    }
-    return false;
-}
-
-// A FILE that looks like an option is far more likely a mistyped option than a file name.
-bool looks_like_option(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
-
-int usage_failure(const char* command, const std::string& message) {
-    std::fprintf(stderr, "pyrelle config%s%s: %s (try 'pyrelle config%s%s --help')\n",
-                 *command ? " " : "", command, message.c_str(), *command ? " " : "", command);
-    return 2;
-}
-
-// argv[0] is "show".
-int run_show(int argc, char** argv) {
-    if (any_help(argc, argv)) {
-        std::fputs(show_usage, stdout);
-        return 0;
-    }
-    if (argc != 2) return usage_failure("show", argc < 2 ? "FILE is missing" : "too many arguments");
-    if (looks_like_option(argv[1])) {
-        return usage_failure("show", std::string("unknown option '") + argv[1] + "'");
-    }
-
+int run_show(const std::string& file) {
     configuration config;
     std::string error;
-    const config_file_status status = apply_configuration_file(argv[1], config, error);
+    const config_file_status status = apply_configuration_file(file, config, error);
     if (status == config_file_status::unreadable) {
         std::fprintf(stderr, "pyrelle config show: %s\n", error.c_str());
         return 2;
@@ -239,24 +187,17 @@ int run_show(int argc, char** argv) {
     return 0;
 }
 
-// argv[0] is "write".
-int run_write(int argc, char** argv) {
-    if (any_help(argc, argv)) {
-        std::fputs(write_usage, stdout);
-        return 0;
-    }
-    if (argc < 2) return usage_failure("write", "FILE is missing");
-    if (looks_like_option(argv[1])) {
-        return usage_failure("write", std::string("unknown option '") + argv[1] + "'");
-    }
-
+int run_write(const std::string& file, const std::vector<std::string>& assignments) {
     configuration config;
-    for (int i = 2; i < argc; ++i) {
+    for (const std::string& assignment : assignments) {
         std::string error;
-        if (!apply_assignment(config, argv[i], error)) return usage_failure("write", error);
+        if (!apply_assignment(config, assignment, error)) {
+            std::fprintf(stderr, "pyrelle config write: %s (try 'pyrelle config write --help')\n", error.c_str());
+            return 2;
+        }
     }
     std::string error;
-    if (!save_configuration_file(argv[1], config, error)) {
+    if (!save_configuration_file(file, config, error)) {
         std::fprintf(stderr, "pyrelle config write: %s\n", error.c_str());
         return 1;
     }
@@ -268,15 +209,18 @@ int run_write(int argc, char** argv) {
 
 int run_config_command(int argc, char** argv) {
     using namespace pyrelle::tools;
-    if (argc < 2) {
-        std::fputs(config_usage, stderr);
-        return 2;
+    CLI::App app("", "pyrelle config");
+    set_up_command(app, config_usage);
+    app.require_subcommand(1);
+    std::string file;
+    std::vector<std::string> assignments;
+    CLI::App* show = add_command(app, "show", show_usage);
+    show->add_option("FILE", file)->required();
+    CLI::App* write = add_command(app, "write", write_usage);
+    write->add_option("FILE", file)->required();
+    write->add_option("NAME=VALUE", assignments);
+    if (const std::optional<int> answered = parse_command_line(app, argc, argv)) {
+        return *answered;
     }
-    if (is_help(argv[1])) {
-        std::fputs(config_usage, stdout);
-        return 0;
-    }
-    if (std::strcmp(argv[1], "show") == 0) return run_show(argc - 1, argv + 1);
-    if (std::strcmp(argv[1], "write") == 0) return run_write(argc - 1, argv + 1);
-    return usage_failure("", std::string("unknown command '") + argv[1] + "'");
+    return show->parsed() ? run_show(file) : run_write(file, assignments);
 }

@@ -8,11 +8,9 @@
 #include <memory>
 #include <stdexcept>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "config/config_blob.h"
 #include "config/streams.h"
+#include "tools/pyrelle/output_file.h"
 
 namespace pyrelle::tools {
 namespace {
@@ -75,36 +73,12 @@ bool save_configuration_file(const std::string& path, configuration& config, std
     never_abort no_abort;
     write_configuration(config, out, no_abort);
 
-    // Same folder as the target, so that the rename cannot cross file systems.
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; a settings file is as readable as any other new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-
-    const auto* p = blob.data();
-    std::size_t left = blob.size();
-    int failure = 0;
-    while (left != 0 && failure == 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno != EINTR) failure = errno;
-            continue;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (failure == 0 && ::fsync(fd) != 0) failure = errno;
-    if (::close(fd) != 0 && failure == 0) failure = errno;
-    if (failure == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) failure = errno;
-    if (failure != 0) {
-        ::unlink(temporary.c_str());
-        error = "cannot write " + path + ": " + std::strerror(failure);
+    try {
+        output_file file(path);
+        file.write(blob.data(), blob.size());
+        file.commit();
+    } catch (const std::exception& e) {
+        error = e.what();
         return false;
     }
     return true;

@@ -21,8 +21,8 @@ config_file_status apply_configuration_file(const std::string& path, configurati
 // apply_configuration_file for callers that only need to know whether it worked.
 bool load_configuration_file(const std::string& path, configuration& config, std::string& error);
 
-// Writes the blob of `config` to `path` through a temporary file in the same folder that is
-// renamed over it, so that the file is either the old one or the whole new blob. Returns false
+// Writes the blob of `config` to `path` as an output_file: a regular file is either the old one or
+// the whole new blob, a link's target is replaced, a FIFO or device written through. Returns false
 // with a one-line message in `error` when that fails.
 bool save_configuration_file(const std::string& path, configuration& config, std::string& error);
 

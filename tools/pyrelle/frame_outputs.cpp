@@ -4,38 +4,39 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
+#include <regex>
 #include <stdexcept>
+
+#include "tools/pyrelle/output_file.h"
+#include "tools/pyrelle/video_writer.h"
 
 namespace fs = std::filesystem;
 
 namespace pyrelle::tools {
 namespace {
 
-std::string temporary_name(const std::string& path) { return path + ".partial"; }
-
 class gif_writer {
 public:
-    gif_writer(const std::string& path, std::int32_t width, std::int32_t height, std::int32_t frame_rate)
-        : path_(path), width_(width), height_(height), frame_rate_(frame_rate)
+    gif_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms)
+        : path_(file.path()), width_(width), height_(height), period_ms_(period_ms)
     {
-        // Through a descriptor of our own: giflib would create the file readable by its owner only.
+        // giflib closes the descriptor it is given: hand it a copy, the output_file keeps its own.
         int error = 0;
-        const int fd = ::open(temporary_name(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0) {
-            throw std::runtime_error("cannot create '" + path + "': " + std::strerror(errno));
-        }
+        const int fd = ::dup(file.descriptor());
+        if (fd < 0) throw std::runtime_error("cannot write '" + path_ + "': " + std::strerror(errno));
         gif_ = EGifOpenFileHandle(fd, &error);
         if (gif_ == nullptr) {
             ::close(fd);
-            throw std::runtime_error("cannot create '" + path + "': " + GifErrorString(error));
+            throw std::runtime_error("cannot write '" + path_ + "': " + GifErrorString(error));
         }
         try {
             EGifSetGifVersion(gif_, true);
@@ -61,33 +62,25 @@ public:
         }
     }
 
+    // Delays are whole hundredths, and viewers stretch one below 2 to a tenth of a second. Each
+    // frame therefore starts at its real start time rounded, so the delays add up to the real
+    // length (41 ms: 4, 4, 4, 4, 5, ...); a frame due less than 2 hundredths after the one shown
+    // is left out, and that one shows on.
     void add_frame(const std::uint8_t* pixels, const palette_entry* palette)
     {
-        // GIF delays are in hundredths of a second; rounding each frame's end time keeps the
-        // animation's total length right at rates that do not divide 100.
-        const auto end_cs = static_cast<unsigned>((static_cast<std::uint64_t>(frames_ + 1) * 100 + frame_rate_ / 2) / frame_rate_);
-        const unsigned delay = end_cs - shown_cs_;
-        shown_cs_ = end_cs;
-        ++frames_;
-        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF), static_cast<unsigned char>(delay >> 8), 0};
-        check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));
-
-        GifColorType colours[256];
-        for (int i = 0; i < 256; ++i) {
-            colours[i] = {palette[i].red, palette[i].green, palette[i].blue};
+        const unsigned start_cs = time_cs(frames_++);
+        if (!pending_pixels_.empty()) {
+            if (start_cs - pending_start_cs_ < min_delay_cs) return;
+            put(start_cs - pending_start_cs_);
         }
-        ColorMapObject* map = GifMakeMapObject(256, colours);
-        if (map == nullptr) throw std::bad_alloc();
-        const int put = EGifPutImageDesc(gif_, 0, 0, width_, height_, false, map);
-        GifFreeMapObject(map);
-        check(put);
-        for (std::int32_t y = 0; y < height_; ++y) {
-            check(EGifPutLine(gif_, const_cast<GifPixelType*>(pixels + static_cast<std::size_t>(y) * width_), width_));
-        }
+        pending_pixels_.assign(pixels, pixels + static_cast<std::size_t>(width_) * height_);
+        std::copy(palette, palette + 256, pending_palette_);
+        pending_start_cs_ = start_cs;
     }
 
     void finish()
     {
+        if (!pending_pixels_.empty()) put(std::max(time_cs(frames_) - pending_start_cs_, min_delay_cs));
         int error = 0;
         const int closed = EGifCloseFile(gif_, &error);
         gif_ = nullptr;
@@ -97,6 +90,29 @@ public:
     }
 
 private:
+    static constexpr unsigned min_delay_cs = 2;
+
+    unsigned time_cs(std::uint64_t frame) const { return static_cast<unsigned>((frame * period_ms_ + 5) / 10); }
+
+    void put(unsigned delay)
+    {
+        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF), static_cast<unsigned char>(delay >> 8), 0};
+        check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));
+
+        GifColorType colours[256];
+        for (int i = 0; i < 256; ++i) {
+            colours[i] = {pending_palette_[i].red, pending_palette_[i].green, pending_palette_[i].blue};
+        }
+        ColorMapObject* map = GifMakeMapObject(256, colours);
+        if (map == nullptr) throw std::bad_alloc();
+        const int put = EGifPutImageDesc(gif_, 0, 0, width_, height_, false, map);
+        GifFreeMapObject(map);
+        check(put);
+        for (std::int32_t y = 0; y < height_; ++y) {
+            check(EGifPutLine(gif_, pending_pixels_.data() + static_cast<std::size_t>(y) * width_, width_));
+        }
+    }
+
     void check(int result)
     {
         if (result != GIF_OK) {
@@ -105,114 +121,150 @@ private:
     }
 
     std::string path_;
-    std::int32_t width_, height_, frame_rate_;
+    std::int32_t width_, height_;
+    std::uint64_t period_ms_;
     GifFileType* gif_ = nullptr;
-    std::uint32_t frames_ = 0;
-    unsigned shown_cs_ = 0;
+    std::uint64_t frames_ = 0;
+    // The frame shown last, written once the next one's start (or the end) gives its delay.
+    std::vector<GifPixelType> pending_pixels_;
+    palette_entry pending_palette_[256] = {};
+    unsigned pending_start_cs_ = 0;
 };
 
-std::ofstream open_binary(const std::string& path)
-{
-    std::ofstream out(temporary_name(path), std::ios::binary | std::ios::trunc);
-    if (!out) {
-        throw std::runtime_error("cannot create '" + path + "'");
+// The PNG folder: frames are written into a staging folder inside it and move into place at
+// commit(), so an earlier render's frames stay whole until this one has all of its own.
+class png_folder {
+public:
+    explicit png_folder(const std::string& dir) : dir_(dir)
+    {
+        std::error_code error;
+        made_ = !fs::exists(dir_, error);
+        fs::create_directories(dir_, error);
+        if (error || !fs::is_directory(dir_)) {
+            made_ = false;
+            throw std::runtime_error("cannot create folder '" + dir + "'");
+        }
+        std::string staging = (fs::path(dir_) / ".pyrelle-frames-XXXXXX").string();
+        if (::mkdtemp(staging.data()) == nullptr) {
+            const int reason = errno;
+            discard();
+            throw std::runtime_error("cannot write into folder '" + dir + "': " + std::strerror(reason));
+        }
+        staging_ = staging;
     }
-    return out;
-}
+
+    ~png_folder() { discard(); }
+
+    void write(std::uint32_t frame, const std::uint8_t* rgb, std::int32_t width, std::int32_t height)
+    {
+        const std::string path = (fs::path(staging_) / name(frame)).string();
+        if (stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3) == 0) {
+            throw std::runtime_error("cannot write '" + (fs::path(dir_) / name(frame)).string() + "'");
+        }
+        frames_ = frame + 1;
+    }
+
+    void commit()
+    {
+        for (std::uint32_t k = 0; k < frames_; ++k) {
+            fs::rename(fs::path(staging_) / name(k), fs::path(dir_) / name(k));
+        }
+        // Frames beyond this render's last one belong to an earlier render: they go.
+        static const std::regex frame_file(R"(frame-(\d{5,})\.png)");
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+            const std::string file = entry.path().filename().string();
+            std::smatch index;
+            if (std::regex_match(file, index, frame_file) && std::stoull(index[1]) >= frames_) {
+                fs::remove(entry.path());
+            }
+        }
+        fs::remove(staging_);
+        staging_.clear();
+        made_ = false;
+    }
+
+private:
+    static std::string name(std::uint32_t frame)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "frame-%05u.png", frame);
+        return text;
+    }
+
+    void discard() noexcept
+    {
+        std::error_code ignored;
+        if (!staging_.empty()) fs::remove_all(staging_, ignored);
+        staging_.clear();
+        // Only an empty folder goes; remove() leaves one that holds anything else.
+        if (made_) fs::remove(dir_, ignored);
+        made_ = false;
+    }
+
+    std::string dir_, staging_;
+    bool made_ = false;  // the folder did not exist before this render
+    std::uint32_t frames_ = 0;
+};
 
 }  // namespace
 
+bool output_paths::uses_standard_output() const
+{
+    return video_file == "-" || gif_file == "-" || heat_dump_file == "-" || palette_dump_file == "-";
+}
+
 struct frame_outputs::impl {
-    output_paths paths;
-    std::int32_t width, height;
+    frame_format format{};
+    std::string png_dir;
+    // Declared before their writers, so the writers go first.
+    std::optional<output_file> video_file, gif_file, heat_dump, palette_dump;
+    std::unique_ptr<video_writer> video;
     std::unique_ptr<gif_writer> gif;
-    std::ofstream heat_dump, palette_dump;
-    std::vector<std::string> pngs_written;  // removed again unless the render completes
-    bool png_dir_made = false;               // the folder did not exist before this render
+    std::unique_ptr<png_folder> pngs;
     std::vector<std::uint8_t> screen, rgb;
     std::uint32_t frames = 0;
-    bool committed = false;
-
-    // Closes and deletes whatever this render has written so far.
-    void discard() noexcept
-    {
-        gif.reset();
-        heat_dump.close();
-        palette_dump.close();
-        std::error_code ignored;
-        for (const std::string* path : {&paths.gif_file, &paths.heat_dump_file, &paths.palette_dump_file}) {
-            if (!path->empty()) fs::remove(temporary_name(*path), ignored);
-        }
-        for (const std::string& png : pngs_written) fs::remove(png, ignored);
-        // Only an empty folder goes; remove() leaves one that holds anything else.
-        if (png_dir_made) fs::remove(paths.png_dir, ignored);
-    }
-
-    void write(std::ofstream& out, const void* data, std::size_t size, const std::string& path)
-    {
-        out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!out) throw std::runtime_error("cannot write '" + path + "'");
-    }
 };
 
-frame_outputs::frame_outputs(const output_paths& paths, std::int32_t width, std::int32_t height, std::int32_t frame_rate)
+frame_outputs::frame_outputs(const output_paths& paths, const frame_format& format, const demo::pcm_audio* soundtrack)
     : impl_(std::make_unique<impl>())
 {
+    // Whatever was opened before an output that cannot be made goes with impl_ when this throws.
     impl& o = *impl_;
-    o.paths = paths;
-    o.width = width;
-    o.height = height;
-    o.screen.resize(static_cast<std::size_t>(width) * height);
-    // The destructor does not run when the constructor throws, so an output that cannot be made
-    // must take the ones opened before it away here.
-    try {
-        if (!paths.gif_file.empty()) {
-            o.gif = std::make_unique<gif_writer>(paths.gif_file, width, height, frame_rate);
-        }
-        if (!paths.heat_dump_file.empty()) o.heat_dump = open_binary(paths.heat_dump_file);
-        if (!paths.palette_dump_file.empty()) o.palette_dump = open_binary(paths.palette_dump_file);
-        if (!paths.png_dir.empty()) {
-            std::error_code error;
-            o.png_dir_made = !fs::exists(paths.png_dir, error);
-            fs::create_directories(paths.png_dir, error);
-            if (error || !fs::is_directory(paths.png_dir)) {
-                o.png_dir_made = false;
-                throw std::runtime_error("cannot create folder '" + paths.png_dir + "'");
-            }
-            o.rgb.resize(o.screen.size() * 3);
-        }
-    } catch (...) {
-        o.discard();
-        throw;
+    o.format = format;
+    o.png_dir = paths.png_dir;
+    o.screen.resize(static_cast<std::size_t>(format.width) * format.height);
+    if (!paths.video_file.empty()) {
+        o.video_file.emplace(paths.video_file);
+        o.video = std::make_unique<video_writer>(*o.video_file, format.width, format.height, format.period_ms, soundtrack);
     }
+    if (!paths.gif_file.empty()) {
+        o.gif_file.emplace(paths.gif_file);
+        o.gif = std::make_unique<gif_writer>(*o.gif_file, format.width, format.height, format.period_ms);
+    }
+    if (!paths.heat_dump_file.empty()) o.heat_dump.emplace(paths.heat_dump_file);
+    if (!paths.palette_dump_file.empty()) o.palette_dump.emplace(paths.palette_dump_file);
+    if (!paths.png_dir.empty()) o.pngs = std::make_unique<png_folder>(paths.png_dir);
+    if (o.video || o.pngs) o.rgb.resize(o.screen.size() * 3);
 }
 
-frame_outputs::~frame_outputs()
-{
-    if (!impl_->committed) impl_->discard();
-}
+frame_outputs::~frame_outputs() = default;
 
 void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palette_entry* palette)
 {
     impl& o = *impl_;
     std::copy(heat.begin(), heat.begin() + static_cast<std::ptrdiff_t>(o.screen.size()), o.screen.begin());
     if (o.gif) o.gif->add_frame(o.screen.data(), palette);
-    if (o.heat_dump.is_open()) o.write(o.heat_dump, heat.data(), heat.size(), o.paths.heat_dump_file);
-    if (o.palette_dump.is_open()) o.write(o.palette_dump, palette, 256 * sizeof(palette_entry), o.paths.palette_dump_file);
-    if (!o.paths.png_dir.empty()) {
+    if (o.heat_dump) o.heat_dump->write(heat.data(), heat.size());
+    if (o.palette_dump) o.palette_dump->write(palette, 256 * sizeof(palette_entry));
+    if (!o.rgb.empty()) {
         for (std::size_t i = 0; i < o.screen.size(); ++i) {
             const palette_entry& e = palette[o.screen[i]];
             o.rgb[3 * i] = e.red;
             o.rgb[3 * i + 1] = e.green;
             o.rgb[3 * i + 2] = e.blue;
         }
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%05u.png", o.frames);
-        const std::string path = (fs::path(o.paths.png_dir) / name).string();
-        o.pngs_written.push_back(path);
-        if (stbi_write_png(path.c_str(), o.width, o.height, 3, o.rgb.data(), o.width * 3) == 0) {
-            throw std::runtime_error("cannot write '" + path + "'");
-        }
+        if (o.video) o.video->add_frame(o.rgb.data());
+        if (o.pngs) o.pngs->write(o.frames, o.rgb.data(), o.format.width, o.format.height);
     }
     ++o.frames;
 }
@@ -220,26 +272,18 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
 std::vector<std::string> frame_outputs::commit()
 {
     impl& o = *impl_;
+    if (o.video) o.video->finish();
+    if (o.gif) o.gif->finish();
     std::vector<std::string> written;
-    if (o.gif) {
-        o.gif->finish();
-        o.gif.reset();
+    for (std::optional<output_file>* file : {&o.video_file, &o.gif_file, &o.heat_dump, &o.palette_dump}) {
+        if (!*file) continue;
+        (*file)->commit();
+        written.push_back((*file)->path());
     }
-    for (std::ofstream* out : {&o.heat_dump, &o.palette_dump}) {
-        if (out->is_open()) {
-            out->close();
-            if (!*out) throw std::runtime_error("cannot finish writing an output file");
-        }
+    if (o.pngs) {
+        o.pngs->commit();
+        written.push_back(o.png_dir + "/frame-*.png");
     }
-    for (const std::string* path : {&o.paths.gif_file, &o.paths.heat_dump_file, &o.paths.palette_dump_file}) {
-        if (path->empty()) continue;
-        fs::rename(temporary_name(*path), *path);
-        written.push_back(*path);
-    }
-    if (!o.pngs_written.empty()) {
-        written.push_back(o.paths.png_dir + "/frame-*.png");
-    }
-    o.committed = true;
     return written;
 }
 

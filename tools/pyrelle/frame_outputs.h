@@ -1,27 +1,42 @@
 #pragma once
-// The files that `pyrelle render` writes, frame by frame. Single files are written under temporary
-// names and only renamed into place by commit(); PNG frames that were written are removed again
-// unless commit() ran. A render that fails therefore leaves no partial output.
+// The files that `pyrelle render` writes, frame by frame, each through an output_file: a regular
+// file is written under a temporary name and only replaced by commit(), a link's target likewise,
+// a FIFO, device or standard output straight through. PNG frames go to a staging folder inside the
+// PNG folder and move into place at commit(), where the frame files of an earlier render that this
+// one did not write are removed, so the folder never mixes two renders. Without commit() the
+// destructor removes everything begun, so a failed or interrupted render leaves nothing partial.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fire/fire_palette.h"
+#include "tools/common/demo_track.h"
 
 namespace pyrelle::tools {
 
 struct output_paths {
+    std::string video_file;
     std::string gif_file;
     std::string png_dir;
     std::string heat_dump_file;
     std::string palette_dump_file;
+
+    // Whether anything goes to standard output, which the report must then keep clear of.
+    bool uses_standard_output() const;
+};
+
+struct frame_format {
+    std::int32_t width;
+    std::int32_t height;
+    std::uint32_t period_ms;  // the module's timer period: 1000 / frame rate, truncated
 };
 
 class frame_outputs {
 public:
-    // Opens every requested output. Throws std::runtime_error naming the file that cannot be made.
-    frame_outputs(const output_paths& paths, std::int32_t width, std::int32_t height, std::int32_t frame_rate);
+    // Opens every requested output; `soundtrack` (may be null) is the video's sound and must
+    // outlive this object. Throws std::runtime_error naming the file that cannot be made.
+    frame_outputs(const output_paths& paths, const frame_format& format, const demo::pcm_audio* soundtrack);
     ~frame_outputs();  // removes whatever was not committed
     frame_outputs(const frame_outputs&) = delete;
     frame_outputs& operator=(const frame_outputs&) = delete;
@@ -29,7 +44,7 @@ public:
     // `heat` is the whole field (width x (height + 2)); `palette` its 256 entries.
     void add_frame(const std::vector<std::uint8_t>& heat, const palette_entry* palette);
 
-    // Moves the finished files into place; returns the paths written, for the user.
+    // Finishes the files and moves them into place; returns the paths written, for the user.
     std::vector<std::string> commit();
 
 private:

@@ -12,7 +12,8 @@ const char usage[] =
     "  render   run the fire off screen and write what the screen would show\n"
     "  config   show or write a stored settings blob\n"
     "\n"
-    "Run 'pyrelle COMMAND --help' for the options of a command.\n";
+    "Run 'pyrelle COMMAND --help' for the options of a command; 'pyrelle --version' shows the\n"
+    "version.\n";
 
 }  // namespace
 
@@ -21,6 +22,10 @@ int main(int argc, char** argv)
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(usage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("pyrelle " PYRELLE_VERSION);
+        return 0;
     }
     if (std::strcmp(argv[1], "render") == 0) {
         return run_render_command(argc - 1, argv + 1);

@@ -1,4 +1,5 @@
 // `pyrelle render`: the module's first full-screen run in a process, off screen.
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "tools/pyrelle/commands.h"
 #include "tools/pyrelle/config_file.h"
 #include "tools/pyrelle/frame_outputs.h"
+#include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/offscreen_run.h"
 #include "tools/pyrelle/progress_bar.h"
 #include "tools/pyrelle/render_options.h"
@@ -24,6 +26,9 @@ constexpr std::int32_t default_frame_rate = 24;
 struct resolved_render {
     run_settings run;
     std::int32_t frame_rate = default_frame_rate;
+
+    // The module's timer period, whole milliseconds.
+    std::uint32_t period_ms() const { return static_cast<std::uint32_t>(1000 / frame_rate); }
 };
 
 // Stored settings first, explicit options over them: what a user who points at their player's
@@ -54,27 +59,34 @@ resolved_render resolve(const render_options& options)
     return r;
 }
 
-std::unique_ptr<audio_feed> open_audio(const render_options& options, std::int32_t frame_rate)
+// The song, when there is one: what the timed feed plays and the video's sound.
+struct render_audio {
+    demo::pcm_audio song;
+    std::unique_ptr<audio_feed> feed;
+};
+
+// Fills `audio` in place: the feed refers to the song.
+void open_audio(const render_options& options, std::uint32_t period_ms, render_audio& audio)
 {
-    const auto period_ms = static_cast<std::uint32_t>(1000 / frame_rate);
     if (!options.raw_samples_file.empty()) {
-        return make_raw_feed(options.raw_samples_file, options.chunk);
+        audio.feed = make_raw_feed(options.raw_samples_file, options.chunk);
+        return;
     }
-    if (!options.audio_file.empty()) {
-        return make_timed_feed(read_sound_file(options.audio_file), period_ms);
-    }
-    return make_timed_feed(demo::make_demo_track(), period_ms);
+    audio.song = options.audio_file.empty() ? demo::make_demo_track() : read_sound_file(options.audio_file);
+    audio.feed = make_timed_feed(audio.song, period_ms);
 }
 
-// The render thread of the run: its own generator starts at 1, as a new thread of the module does.
+// The render runs on a thread of its own, as the module's render thread does: its own generator
+// starts at 1. SIGINT and SIGTERM are passed on to it, so that a write blocked on a FIFO returns.
 void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, std::uint32_t frames)
 {
     std::exception_ptr failure;
     std::thread render_thread([&] {
         try {
+            const interruptible_thread interruptible;
             progress_bar progress(frames);
             std::vector<float> chunk;
-            for (std::uint32_t k = 0; k < frames; ++k) {
+            for (std::uint32_t k = 0; k < frames && interruption_signal() == 0; ++k) {
                 const bool have_audio = audio.chunk_for_frame(k, chunk);
                 run.frame(chunk.data(), static_cast<std::uint32_t>(chunk.size()), have_audio);
                 outputs.add_frame(run.heat(), run.palette());
@@ -85,6 +97,7 @@ void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, 
         }
     });
     render_thread.join();
+    if (interruption_signal() != 0) throw std::runtime_error("interrupted");
     if (failure) std::rethrow_exception(failure);
 }
 
@@ -96,37 +109,56 @@ int run_render_command(int argc, char** argv)
     using namespace pyrelle::tools;
     render_options options;
     resolved_render settings;
-    std::unique_ptr<audio_feed> audio;
-    std::unique_ptr<frame_outputs> outputs;
+    render_audio audio;
+    std::uint32_t frames = 0;
     try {
-        options = parse_render_options(argc, argv);
-        if (options.help) {
-            std::fputs(render_usage, stdout);
-            return 0;
+        if (const std::optional<int> answered = parse_render_options(argc, argv, options)) {
+            return *answered;
         }
         settings = resolve(options);
-        audio = open_audio(options, settings.frame_rate);
-        outputs = std::make_unique<frame_outputs>(
-            output_paths{options.gif_file, options.png_dir, options.heat_dump_file, options.palette_dump_file},
-            settings.run.width, settings.run.height, settings.frame_rate);
+        open_audio(options, settings.period_ms(), audio);
+        frames = options.frames.value_or(audio.feed->frame_count());
+        if (frames == 0 && !(options.video_file.empty() && options.gif_file.empty())) {
+            throw usage_error("a video or GIF needs at least one frame, and this render has none");
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 2;
     }
 
+    const output_paths paths{options.video_file, options.gif_file, options.png_dir, options.heat_dump_file,
+                             options.palette_dump_file};
+    // What goes to standard output must stay clean: the report then goes to standard error.
+    std::FILE* report = paths.uses_standard_output() ? stderr : stdout;
+    interruption_guard interruptions;
+    std::unique_ptr<frame_outputs> outputs;
     try {
-        const std::uint32_t frames = options.frames.value_or(audio->frame_count());
+        outputs = std::make_unique<frame_outputs>(
+            paths, frame_format{settings.run.width, settings.run.height, settings.period_ms()},
+            options.raw_samples_file.empty() ? &audio.song : nullptr);
+    } catch (const std::exception& e) {
+        outputs.reset();
+        if (interruption_signal() != 0) end_by_interruption();  // while waiting for a FIFO's reader
+        std::fprintf(stderr, "pyrelle render: %s\n", e.what());
+        return 2;
+    }
+
+    try {
+        const auto started = std::chrono::steady_clock::now();
         // Run start happens on this thread: it draws the six start colours from this thread's
         // generator before the render thread exists.
         offscreen_run run(settings.run);
-        draw_frames(run, *audio, *outputs, frames);
+        draw_frames(run, *audio.feed, *outputs, frames);
         for (const std::string& path : outputs->commit()) {
-            std::printf("wrote %s\n", path.c_str());
+            std::fprintf(report, "wrote %s\n", path.c_str());
         }
-        std::printf("%u frames of %dx%d at %d frames per second\n", frames, settings.run.width, settings.run.height,
-                    settings.frame_rate);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        std::fprintf(report, "%u frames of %dx%d at %d frames per second (one every %u ms) in %.2f s\n", frames,
+                     settings.run.width, settings.run.height, settings.frame_rate, settings.period_ms(), took.count());
         return 0;
     } catch (const std::exception& e) {
+        outputs.reset();
+        if (interruption_signal() != 0) end_by_interruption();
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 1;
     }

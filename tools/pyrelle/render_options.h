@@ -21,8 +21,6 @@ struct flow_switches {
 };
 
 struct render_options {
-    bool help = false;
-
     std::int32_t width = 640;
     std::int32_t height = 480;
     std::optional<std::uint32_t> frames;   // default: the length of the audio
@@ -36,21 +34,16 @@ struct render_options {
     std::optional<colour> low, middle, high;
     std::optional<flow_switches> flow;
 
+    std::string video_file;  // MP4: H.264 video with the song's AAC audio
     std::string gif_file;
     std::string png_dir;
     std::string heat_dump_file;
     std::string palette_dump_file;
 };
 
-extern const char render_usage[];
-
-// argv[0] is the command's own name. Throws usage_error.
-render_options parse_render_options(int argc, char** argv);
-
-// "#RRGGBB" or a COLORREF written "0x00BBGGRR". Throws usage_error.
-colour parse_colour(const std::string& text);
-
-// Comma list of low, middle, high; "none" or "" for none. Throws usage_error.
-flow_switches parse_flow(const std::string& text);
+// Reads the command line (argv[0] is the command's own name) into `options`. Returns nothing
+// when the render should go on, or the exit status when the command line has been answered:
+// help, version, or a usage error already reported on standard error.
+std::optional<int> parse_render_options(int argc, char** argv, render_options& options);
 
 }  // namespace pyrelle::tools

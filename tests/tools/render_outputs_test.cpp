@@ -1,0 +1,124 @@
+// Where `pyrelle render` writes: the MP4, and what becomes of whatever stands at an output's path.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/tools/cli_harness.h"
+
+namespace {
+
+using pyrelle::testing::bytes;
+using pyrelle::testing::read_bytes;
+using pyrelle::testing::read_text;
+using RenderOutputs = pyrelle::testing::scratch_folder_test;
+
+const std::string sweep = std::string(PYRELLE_TEST_DATA_DIR) + "/render/sweep_5_chunks_of_64.f32";
+
+mode_t kind_of(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+}  // namespace
+
+TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
+{
+    // Three seconds of a tone: 74 frames at 41 ms.
+    ASSERT_EQ(shell("ffmpeg -v error -f lavfi -i sine=frequency=220:duration=3 -ac 2 song.wav"), 0);
+    const auto r = run({"render", "--mode", "96x64", "--audio", "song.wav", "--video", "fire.mp4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(shell("ffprobe -v error -show_entries stream=codec_name,r_frame_rate,nb_frames,width,height,channels "
+                    "-show_entries format=duration -of default=noprint_wrappers=1 fire.mp4 > probe"), 0);
+    const std::string probe = read_text(path("probe"));
+    for (const char* line : {"codec_name=h264\n", "width=96\n", "height=64\n", "r_frame_rate=1000/41\n",
+                             "nb_frames=74\n", "codec_name=aac\n", "channels=2\n"}) {
+        EXPECT_NE(probe.find(line), std::string::npos) << line << " in\n" << probe;
+    }
+    const std::size_t at = probe.find("duration=");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_NEAR(std::atof(probe.c_str() + at + 9), 3.03, 0.05) << "the song's length, to the last frame";
+
+    // A frame of the video against the PNG of the same frame: lossy, but close. (At the usual
+    // display sizes: in small modes the fire's detail is finer than 4:2:0 colour can follow.)
+    ASSERT_EQ(run({"render", "--mode", "640x480", "--frames", "40", "--video", "demo.mp4", "--png", "frames"}).status, 0);
+    ASSERT_EQ(shell("ffmpeg -v error -i demo.mp4 -vf 'select=eq(n\\,39)' -frames:v 1 decoded.png && "
+                    "ffmpeg -i decoded.png -i frames/frame-00039.png -lavfi psnr -f null - 2>&1 "
+                    "| grep -o 'average:[0-9.]*' | cut -d: -f2 > psnr"), 0);
+    EXPECT_GT(std::atof(read_text(path("psnr")).c_str()), 30.0);
+
+    // Raw samples have no sound; a FIFO gets a fragmented MP4 that reads from its start.
+    ASSERT_EQ(shell("mkfifo pipe.mp4 && (cat pipe.mp4 > piped.mp4 &) && $PYRELLE render --mode 32x16 "
+                    "--raw-samples " + pyrelle::testing::shell_quoted(sweep) + " --chunk 64 --video pipe.mp4 >/dev/null && "
+                    "sleep 0.2 && ffprobe -v error -show_entries stream=codec_name -of csv=p=0 piped.mp4 > streams"), 0);
+    EXPECT_EQ(read_text(path("streams")), "h264\n");
+    EXPECT_EQ(kind_of(path("pipe.mp4")), S_IFIFO);
+
+    const auto odd = run({"render", "--mode", "33x16", "--video", "odd.mp4"});
+    EXPECT_EQ(odd.status, 2);
+    EXPECT_NE(odd.err.find("even width and height"), std::string::npos) << odd.err;
+}
+
+TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
+{
+    ASSERT_EQ(shell("echo old > target.heat && ln -s target.heat link.heat && echo old > plain.heat && "
+                    "mkfifo fifo.palette && echo old > settings.bin && ln -s settings.bin settings.link"), 0);
+    const std::vector<std::string> outputs = {"--dump-heat", "link.heat", "--gif", "plain.heat"};
+    auto render = [&](const std::string& extra) {
+        std::string line = "(cat fifo.palette > got.palette &) && $PYRELLE render --mode 16x8 --raw-samples " +
+                           pyrelle::testing::shell_quoted(sweep) + " --chunk 64 --dump-heat link.heat --gif plain.heat "
+                           "--dump-palette fifo.palette " + extra + " >/dev/null 2>&1";
+        return shell(line);
+    };
+    // A render that fails after opening everything leaves every path as it was.
+    EXPECT_EQ(render("--png " + std::string(300, 'f')), 2);
+    EXPECT_EQ(read_text(path("target.heat")), "old\n");
+    EXPECT_EQ(read_text(path("plain.heat")), "old\n");
+
+    ASSERT_EQ(render(""), 0);
+    ::usleep(200'000);  // the reader drains the FIFO
+    EXPECT_EQ(kind_of(path("link.heat")), S_IFLNK) << "the link stays a link";
+    EXPECT_EQ(read_bytes(path("target.heat")).size(), 5u * 16 * 10) << "and its target holds the dump";
+    EXPECT_EQ(kind_of(path("plain.heat")), S_IFREG);
+    EXPECT_EQ(read_text(path("plain.heat")).rfind("GIF89a", 0), 0u);
+    EXPECT_EQ(kind_of(path("fifo.palette")), S_IFIFO) << "the FIFO stays a FIFO";
+    EXPECT_EQ(read_bytes(path("got.palette")).size(), 5u * 1024) << "and its reader got every frame";
+
+    ASSERT_EQ(run({"config", "write", "settings.link", "frame_rate=30"}).status, 0);
+    EXPECT_EQ(kind_of(path("settings.link")), S_IFLNK);
+    EXPECT_EQ(read_bytes(path("settings.bin")).size(), 183u);
+    const auto to_stdout = run({"config", "write", "-", "frame_rate=30"});
+    EXPECT_EQ(to_stdout.status, 0);
+    EXPECT_EQ(to_stdout.out, read_text(path("settings.bin")));
+}
+
+TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
+{
+    for (const char* signal : {"INT", "TERM"}) {
+        ASSERT_EQ(shell("mkdir -p frames && echo keep > frames/notes.txt"), 0);
+        // Long enough to be caught in the middle; stopped as soon as its first outputs exist.
+        const int status = shell(std::string("$PYRELLE render --mode 320x240 --frame-rate 1000 --frames 100000 "
+                                             "--video v.mp4 --gif g.gif --png frames --dump-heat h >/dev/null 2>&1 & "
+                                             "for i in $(seq 100); do ls frames/.pyrelle-frames-*/frame-00002.png "
+                                             ">/dev/null 2>&1 && break; sleep 0.05; done; kill -") +
+                                 signal + " $!; wait $!; echo $? > status");
+        ASSERT_EQ(status, 0);
+        EXPECT_EQ(read_text(path("status")), std::string(signal) == "INT" ? "130\n" : "143\n");
+        EXPECT_EQ(files(), (std::vector<std::string>{"frames", "status"})) << signal;
+        EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0) << signal;
+    }
+}
+
+TEST_F(RenderOutputs, PngFolderHoldsOnlyTheLatestRender)
+{
+    ASSERT_EQ(run({"render", "--mode", "16x8", "--frames", "5", "--png", "frames"}).status, 0);
+    ASSERT_EQ(shell("echo keep > frames/notes.txt"), 0);
+    ASSERT_EQ(run({"render", "--mode", "16x8", "--frames", "3", "--png", "frames"}).status, 0);
+    EXPECT_EQ(shell("test \"$(ls -A frames | tr '\\n' ' ')\" = "
+                    "'frame-00000.png frame-00001.png frame-00002.png notes.txt '"), 0);
+}

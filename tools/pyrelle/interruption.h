@@ -1,0 +1,34 @@
+#pragma once
+// SIGINT and SIGTERM during a render: noted instead of fatal, so that the render can stop at the
+// next frame (or at the write that the signal interrupts) and remove what it began, and then end
+// as the signal would have ended it.
+namespace pyrelle::tools {
+
+// From construction to destruction the two signals are noted, and system calls they interrupt
+// fail with EINTR instead of going on, so a wait for a FIFO's reader ends too. The destructor
+// restores the signals' default handling.
+class interruption_guard {
+public:
+    interruption_guard();
+    ~interruption_guard();
+    interruption_guard(const interruption_guard&) = delete;
+    interruption_guard& operator=(const interruption_guard&) = delete;
+};
+
+// While one of these lives, a signal that lands on another thread (an encoder's, the waiting
+// main thread) is passed on to the thread that made it, so that a write it is blocked in returns.
+class interruptible_thread {
+public:
+    interruptible_thread();
+    ~interruptible_thread();
+    interruptible_thread(const interruptible_thread&) = delete;
+    interruptible_thread& operator=(const interruptible_thread&) = delete;
+};
+
+// The signal that arrived, or 0.
+int interruption_signal() noexcept;
+
+// Ends the process as the signal that arrived would have.
+[[noreturn]] void end_by_interruption();
+
+}  // namespace pyrelle::tools

@@ -1,0 +1,337 @@
+#include "tools/pyrelle/video_writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pyrelle::tools {
+namespace {
+
+// One holder per FFmpeg object kind; each frees through FFmpeg's own function.
+struct codec_deleter {
+    void operator()(AVCodecContext* c) const noexcept { avcodec_free_context(&c); }
+};
+struct frame_deleter {
+    void operator()(AVFrame* f) const noexcept { av_frame_free(&f); }
+};
+struct packet_deleter {
+    void operator()(AVPacket* p) const noexcept { av_packet_free(&p); }
+};
+struct sws_deleter {
+    void operator()(SwsContext* s) const noexcept { sws_freeContext(s); }
+};
+struct swr_deleter {
+    void operator()(SwrContext* s) const noexcept { swr_free(&s); }
+};
+struct fifo_deleter {
+    void operator()(AVAudioFifo* f) const noexcept { av_audio_fifo_free(f); }
+};
+struct avio_deleter {
+    void operator()(AVIOContext* io) const noexcept
+    {
+        av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+};
+struct format_deleter {
+    void operator()(AVFormatContext* f) const noexcept { avformat_free_context(f); }
+};
+
+using codec_holder = std::unique_ptr<AVCodecContext, codec_deleter>;
+using frame_holder = std::unique_ptr<AVFrame, frame_deleter>;
+
+std::string ffmpeg_text(int error)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
+// An encoder and its stream: frames in, packets to the muxer.
+struct encoded_stream {
+    codec_holder codec;
+    AVStream* stream = nullptr;
+    std::int64_t next_pts = 0;
+};
+
+constexpr int io_buffer_size = 1 << 16;
+constexpr std::int64_t audio_bit_rate_per_channel = 48'000;
+
+}  // namespace
+
+struct video_writer::impl {
+    output_file& file;
+    std::int32_t width, height;
+    std::uint32_t period_ms;
+    const demo::pcm_audio* sound;
+    std::string write_error;  // what the output said when the muxer's write failed
+
+    std::unique_ptr<AVIOContext, avio_deleter> io;
+    std::unique_ptr<AVFormatContext, format_deleter> format;
+    encoded_stream video, audio;
+    frame_holder picture, sound_frame;
+    std::unique_ptr<AVPacket, packet_deleter> packet{av_packet_alloc()};
+    std::unique_ptr<SwsContext, sws_deleter> to_yuv;
+    std::unique_ptr<SwrContext, swr_deleter> resampler;
+    std::unique_ptr<AVAudioFifo, fifo_deleter> fifo;
+    std::uint64_t sound_fed = 0;  // sample frames of the song handed to the resampler
+    bool header_written = false;
+
+    impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, const demo::pcm_audio* s)
+        : file(f), width(w), height(h), period_ms(period), sound(s)
+    {
+    }
+
+    [[noreturn]] void fail(const std::string& what, int error) const
+    {
+        const std::string reason = write_error.empty() ? ffmpeg_text(error) : write_error;
+        throw std::runtime_error("cannot write '" + file.path() + "': " + what + ": " + reason);
+    }
+
+    void check(int result, const char* what) const
+    {
+        if (result < 0) fail(what, result);
+    }
+
+    static int write_packet(void* opaque, std::uint8_t* data, int size)
+    {
+        auto* self = static_cast<impl*>(opaque);
+        try {
+            self->file.write(data, static_cast<std::size_t>(size));
+            return size;
+        } catch (const std::exception& e) {
+            // The muxer is C: the exception stops here and its text comes back through fail().
+            self->write_error = e.what();
+            return AVERROR(EIO);
+        }
+    }
+
+    static std::int64_t seek(void* opaque, std::int64_t offset, int whence)
+    {
+        auto* self = static_cast<impl*>(opaque);
+        if (whence == AVSEEK_SIZE) return -1;
+        const off_t at = ::lseek(self->file.descriptor(), static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
+        return at < 0 ? AVERROR(errno) : at;
+    }
+
+    void open_container()
+    {
+        auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
+        if (buffer == nullptr) throw std::bad_alloc();
+        io.reset(avio_alloc_context(buffer, io_buffer_size, 1, this, nullptr, &write_packet,
+                                    file.seekable() ? &seek : nullptr));
+        if (!io) {
+            av_free(buffer);
+            throw std::bad_alloc();
+        }
+        io->seekable = file.seekable() ? AVIO_SEEKABLE_NORMAL : 0;
+        AVFormatContext* f = nullptr;
+        check(avformat_alloc_output_context2(&f, nullptr, "mp4", nullptr), "MP4 muxer");
+        format.reset(f);
+        format->pb = io.get();
+        format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
+
+    encoded_stream open_stream(const AVCodec* codec)
+    {
+        encoded_stream s;
+        s.codec.reset(avcodec_alloc_context3(codec));
+        s.stream = avformat_new_stream(format.get(), nullptr);
+        if (!s.codec || s.stream == nullptr) throw std::bad_alloc();
+        if (format->oformat->flags & AVFMT_GLOBALHEADER) s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        return s;
+    }
+
+    void open_video()
+    {
+        const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
+        if (h264 == nullptr) fail("H.264 video", AVERROR_ENCODER_NOT_FOUND);
+        video = open_stream(h264);
+        AVCodecContext& c = *video.codec;
+        c.width = width;
+        c.height = height;
+        c.pix_fmt = AV_PIX_FMT_YUV420P;
+        // One tick per frame of the module's timer: 1000 / (1000 / F truncated) frames a second.
+        c.time_base = AVRational{static_cast<int>(period_ms), 1000};
+        c.framerate = AVRational{1000, static_cast<int>(period_ms)};
+        // The RGB to YUV conversion below is BT.601 in limited range; say so, or players guess.
+        c.color_range = AVCOL_RANGE_MPEG;
+        c.colorspace = AVCOL_SPC_SMPTE170M;
+        c.color_primaries = AVCOL_PRI_SMPTE170M;
+        c.color_trc = AVCOL_TRC_SMPTE170M;
+        // Fire changes every pixel every frame. A fast preset keeps a song's render well under the
+        // song's length; quality 33 without psycho-visual tuning (which spends bits keeping grain)
+        // keeps every frame above 31 dB against the exact pictures at the usual display sizes, at
+        // about 250 kilobits a second (a three-minute song in 5-6 MB). Below that the margin over
+        // 30 dB goes faster than the size.
+        av_opt_set(c.priv_data, "preset", "veryfast", 0);
+        av_opt_set(c.priv_data, "crf", "33", 0);
+        av_opt_set(c.priv_data, "x264-params", "psy-rd=0.0,0.0:deblock=1,1", 0);
+        check(avcodec_open2(&c, h264, nullptr), "H.264 video");
+        check(avcodec_parameters_from_context(video.stream->codecpar, &c), "H.264 video");
+        video.stream->time_base = c.time_base;
+        video.stream->avg_frame_rate = c.framerate;
+
+        picture.reset(av_frame_alloc());
+        if (!picture) throw std::bad_alloc();
+        picture->format = c.pix_fmt;
+        picture->width = width;
+        picture->height = height;
+        check(av_frame_get_buffer(picture.get(), 0), "H.264 video");
+        to_yuv.reset(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P,
+                                    SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+        if (!to_yuv) fail("colour conversion", AVERROR(EINVAL));
+    }
+
+    void open_audio()
+    {
+        const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
+        if (aac == nullptr) fail("AAC audio", AVERROR_ENCODER_NOT_FOUND);
+        audio = open_stream(aac);
+        AVCodecContext& c = *audio.codec;
+        const int channels = static_cast<int>(sound->channels);
+        av_channel_layout_default(&c.ch_layout, channels);
+        c.sample_fmt = AV_SAMPLE_FMT_FLTP;
+        // AAC knows a fixed set of rates; anything else is resampled to 48 kHz.
+        c.sample_rate = 48000;
+        for (const int* rate = aac->supported_samplerates; rate != nullptr && *rate != 0; ++rate) {
+            if (*rate == static_cast<int>(sound->sample_rate)) c.sample_rate = *rate;
+        }
+        c.bit_rate = audio_bit_rate_per_channel * std::min(channels, 2);
+        c.time_base = AVRational{1, c.sample_rate};
+        check(avcodec_open2(&c, aac, nullptr), "AAC audio");
+        check(avcodec_parameters_from_context(audio.stream->codecpar, &c), "AAC audio");
+        audio.stream->time_base = c.time_base;
+
+        SwrContext* swr = nullptr;
+        check(swr_alloc_set_opts2(&swr, &c.ch_layout, AV_SAMPLE_FMT_FLTP, c.sample_rate, &c.ch_layout,
+                                  AV_SAMPLE_FMT_FLT, static_cast<int>(sound->sample_rate), 0, nullptr),
+              "AAC audio");
+        resampler.reset(swr);
+        check(swr_init(swr), "AAC audio");
+        fifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, channels, c.frame_size));
+        sound_frame.reset(av_frame_alloc());
+        if (!fifo || !sound_frame) throw std::bad_alloc();
+        sound_frame->format = AV_SAMPLE_FMT_FLTP;
+        sound_frame->sample_rate = c.sample_rate;
+        check(av_channel_layout_copy(&sound_frame->ch_layout, &c.ch_layout), "AAC audio");
+        sound_frame->nb_samples = c.frame_size;
+        check(av_frame_get_buffer(sound_frame.get(), 0), "AAC audio");
+    }
+
+    // Sends one frame (or, with null, the end) and writes every packet the encoder has ready.
+    void encode(encoded_stream& s, AVFrame* frame, const char* what)
+    {
+        check(avcodec_send_frame(s.codec.get(), frame), what);
+        for (;;) {
+            const int got = avcodec_receive_packet(s.codec.get(), packet.get());
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
+            check(got, what);
+            av_packet_rescale_ts(packet.get(), s.codec->time_base, s.stream->time_base);
+            packet->stream_index = s.stream->index;
+            check(av_interleaved_write_frame(format.get(), packet.get()), what);
+        }
+    }
+
+    // Song sample frames up to `end` through the resampler; whole AAC frames out to the muxer.
+    // The last, shorter frame goes only with `last`.
+    void feed_sound(std::uint64_t end, bool last)
+    {
+        end = std::min(end, sound->frame_count());
+        AVCodecContext& c = *audio.codec;
+        const int channels = c.ch_layout.nb_channels;
+        while (sound_fed < end || last) {
+            const auto count = static_cast<int>(std::min<std::uint64_t>(end - sound_fed, 8192));
+            const std::uint8_t* in = count ? reinterpret_cast<const std::uint8_t*>(
+                                                 sound->samples.data() + sound_fed * static_cast<std::uint64_t>(channels))
+                                           : nullptr;
+            const int room = swr_get_out_samples(resampler.get(), count);
+            check(av_audio_fifo_realloc(fifo.get(), av_audio_fifo_size(fifo.get()) + room), "AAC audio");
+            std::vector<std::vector<float>> planes(static_cast<std::size_t>(channels), std::vector<float>(static_cast<std::size_t>(room) + 1));
+            std::vector<std::uint8_t*> out;
+            for (auto& p : planes) out.push_back(reinterpret_cast<std::uint8_t*>(p.data()));
+            const int made = swr_convert(resampler.get(), out.data(), room, count ? &in : nullptr, count);
+            check(made, "AAC audio");
+            check(av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(out.data()), made), "AAC audio");
+            sound_fed += static_cast<std::uint64_t>(count);
+            if (count == 0) break;  // the resampler has been drained
+        }
+        while (av_audio_fifo_size(fifo.get()) >= c.frame_size || (last && av_audio_fifo_size(fifo.get()) > 0)) {
+            check(av_frame_make_writable(sound_frame.get()), "AAC audio");
+            const int n = std::min(av_audio_fifo_size(fifo.get()), c.frame_size);
+            sound_frame->nb_samples = n;
+            check(av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(sound_frame->data), n), "AAC audio");
+            sound_frame->pts = audio.next_pts;
+            audio.next_pts += n;
+            encode(audio, sound_frame.get(), "AAC audio");
+        }
+    }
+
+    std::uint64_t sound_frames_until(std::uint64_t video_frames) const
+    {
+        return video_frames * period_ms * sound->sample_rate / 1000;
+    }
+};
+
+video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms,
+                           const demo::pcm_audio* sound)
+    : impl_(std::make_unique<impl>(file, width, height, period_ms, sound))
+{
+    if (width % 2 != 0 || height % 2 != 0) {
+        throw std::runtime_error("cannot write '" + file.path() + "': an MP4 needs an even width and height, not " +
+                                 std::to_string(width) + "x" + std::to_string(height));
+    }
+    av_log_set_level(AV_LOG_ERROR);
+    impl& v = *impl_;
+    if (!v.packet) throw std::bad_alloc();
+    v.open_container();
+    v.open_video();
+    if (sound != nullptr && sound->channels != 0) v.open_audio();
+    AVDictionary* options = nullptr;
+    if (!file.seekable()) av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    const int written = avformat_write_header(v.format.get(), &options);
+    av_dict_free(&options);
+    v.check(written, "MP4 header");
+    v.header_written = true;
+}
+
+video_writer::~video_writer() = default;
+
+void video_writer::add_frame(const std::uint8_t* rgb)
+{
+    impl& v = *impl_;
+    v.check(av_frame_make_writable(v.picture.get()), "H.264 video");
+    const std::uint8_t* source[1] = {rgb};
+    const int stride[1] = {v.width * 3};
+    sws_scale(v.to_yuv.get(), source, stride, 0, v.height, v.picture->data, v.picture->linesize);
+    v.picture->pts = v.video.next_pts++;
+    v.encode(v.video, v.picture.get(), "H.264 video");
+    if (v.audio.codec) v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)), false);
+}
+
+void video_writer::finish()
+{
+    impl& v = *impl_;
+    v.encode(v.video, nullptr, "H.264 video");
+    if (v.audio.codec) {
+        v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)), true);
+        v.encode(v.audio, nullptr, "AAC audio");
+    }
+    v.check(av_write_trailer(v.format.get()), "MP4 trailer");
+    avio_flush(v.io.get());
+    if (v.io->error < 0) v.check(v.io->error, "MP4");
+}
+
+}  // namespace pyrelle::tools
