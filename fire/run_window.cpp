@@ -1,7 +1,7 @@
 // The run's window: its creation (which starts the run), its messages, and giving its use of the
 // class back once it is gone.
 #include "fire/fire_engine.h"
-#include "host/shared_library.h"
+#include "host/host_interfaces.h"
 #include "support/product_name.h"
 
 namespace pyrelle {

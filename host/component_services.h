@@ -1,8 +1,8 @@
 #pragma once
-// Four of the module's five services: the component info the host shows, the main-menu command
-// that switches the fire on and off, the start-up hook that lists the display modes, and the
-// playback listener that freezes the fire while nothing plays. Each works on the parts it is made
-// with; the component info reads the module texts (host/module_state.h).
+// The module's five services: the component info the host shows, the main-menu command that
+// switches the fire on and off, the preferences page, the start-up hook that lists the display
+// modes, and the playback listener that freezes the fire while nothing plays. Each works on the
+// parts it is made with; the component info reads the module texts (host/module_state.h).
 #include <cstdint>
 
 #include "config/configuration.h"
@@ -10,6 +10,7 @@
 #include "host/static_service.h"
 #include "prefs/display_mode_list.h"
 #include "prefs/mode_enumeration.h"
+#include "prefs/preferences_page.h"
 #include "pyrelle_version.h"
 #include "support/product_name.h"
 
@@ -63,6 +64,26 @@ private:
     fire_engine& engine_;
     const display_mode_list& modes_;
     const configuration& settings_;
+};
+
+// The page of settings (prefs/preferences_page.h) as the host's preferences page service: every
+// operation goes to the page the service is made with.
+class preferences_page_service final : public static_service<preferences_page, preferences_page_service> {
+public:
+    static constexpr guid class_id = preferences_page_class;
+
+    explicit preferences_page_service(settings_page& page) noexcept : page_(page) {}
+
+    HWND create_window(HWND parent) override { return page_.create_window(parent); }
+    const char* page_name() override { return page_.page_name(); }
+    guid page_guid() override { return page_.page_guid(); }
+    guid page_parent_guid() override { return page_.page_parent_guid(); }
+    bool reset_supported() override { return page_.reset_supported(); }
+    void reset() override { page_.reset(); }
+    bool help_url(text_object& out) override { return page_.help_url(out); }
+
+private:
+    settings_page& page_;
 };
 
 class lifecycle_service final : public static_service<lifecycle, lifecycle_service> {

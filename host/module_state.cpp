@@ -66,12 +66,13 @@ static_service_entry<component_info_service> component_info_entry{service_list_h
 configuration settings_variables;
 fire_engine the_engine{run_window_class_registration, host_services};
 display_mode_list modes;
+// The page that the preferences page service hands the host; it needs nothing made at load.
+settings_page settings_editor{instance_handle, settings_variables, display_modes{modes, scratch_modes},
+                              host_services};
 
 static_service_entry<menu_command_service> menu_command_entry{service_list_head, the_engine, modes,
                                                               settings_variables};
-static_service_entry<preferences_page_service> preferences_page_entry{
-    service_list_head, instance_handle, settings_variables, display_modes{modes, scratch_modes},
-    host_services};
+static_service_entry<preferences_page_service> preferences_page_entry{service_list_head, settings_editor};
 static_service_entry<lifecycle_service> lifecycle_entry{service_list_head, display_modes{modes, scratch_modes}};
 static_service_entry<playback_listener_service> playback_listener_entry{service_list_head, the_engine};
 

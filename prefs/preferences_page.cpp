@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "host/shared_library.h"
+#include "host/host_interfaces.h"
 #include "prefs/resource_ids.h"
 #include "support/member_window_procedure.h"
 #include "support/product_name.h"
@@ -49,30 +49,30 @@ void show_restart_notice(HWND dialog)
 
 }  // namespace
 
-HWND preferences_page_service::create_window(HWND parent)
+HWND settings_page::create_window(HWND parent)
 {
     // The page travels as the creation parameter and lives in the dialog's user data from
     // WM_INITDIALOG to WM_DESTROY; messages outside that span are not handled.
     return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_PREFERENCES), parent,
-                              member_window_procedure<preferences_page_service, dialog_window>,
+                              member_window_procedure<settings_page, dialog_window>,
                               reinterpret_cast<LPARAM>(this));
 }
 
-const char* preferences_page_service::page_name() { return component_name; }
+const char* settings_page::page_name() const noexcept { return component_name; }
 
-guid preferences_page_service::page_guid() { return preferences_page_guid; }
+guid settings_page::page_guid() const noexcept { return preferences_page_guid; }
 
-guid preferences_page_service::page_parent_guid() { return preferences_parent_guid; }
+guid settings_page::page_parent_guid() const noexcept { return preferences_parent_guid; }
 
-bool preferences_page_service::reset_supported() { return true; }
+bool settings_page::reset_supported() const noexcept { return true; }
 
-void preferences_page_service::reset()
+void settings_page::reset()
 {
     settings_.reset();
     modes_.rebuild();
 }
 
-bool preferences_page_service::help_url(text_object& out)
+bool settings_page::help_url(text_object& out)
 {
     out.set(help_base_address, whole_text);
     {
@@ -88,7 +88,7 @@ bool preferences_page_service::help_url(text_object& out)
     return true;
 }
 
-INT_PTR preferences_page_service::handle(HWND dialog, UINT message, WPARAM wparam, LPARAM)
+INT_PTR settings_page::handle(HWND dialog, UINT message, WPARAM wparam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -105,7 +105,7 @@ INT_PTR preferences_page_service::handle(HWND dialog, UINT message, WPARAM wpara
     return 0;
 }
 
-void preferences_page_service::load_controls(HWND dialog)
+void settings_page::load_controls(HWND dialog)
 {
     modes_.rebuild();
     const display_mode_list& modes = modes_.list;
@@ -130,7 +130,7 @@ void preferences_page_service::load_controls(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_DISPLAY_MODE), modes.empty() ? FALSE : TRUE);
 }
 
-void preferences_page_service::handle_command(HWND dialog, int control_id)
+void settings_page::handle_command(HWND dialog, int control_id)
 {
     configuration& settings = settings_;
     switch (control_id) {

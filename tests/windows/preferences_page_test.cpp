@@ -190,7 +190,7 @@ protected:
     }
 
     configuration& settings() { return settings_; }
-    preferences_page_service& page() { return page_; }
+    settings_page& page() { return page_; }
 
     void open()
     {
@@ -232,14 +232,14 @@ protected:
     configuration settings_;
     display_mode_list page_modes_;
     display_mode_list scratch_;
-    preferences_page_service page_{instance_, settings_, display_modes{page_modes_, scratch_}, host_services_};
+    settings_page page_{instance_, settings_, display_modes{page_modes_, scratch_}, host_services_};
     HWND parent_ = nullptr;
     HWND dialog_ = nullptr;
 };
 
 TEST_F(PreferencesPage, IdentifiesItselfToTheHost)
 {
-    preferences_page& p = page();
+    const settings_page& p = page();
     EXPECT_STREQ(p.page_name(), "Pyrelle visualisation");
     EXPECT_EQ(p.page_guid(), (guid{0xF7FAB292, 0x4B36, 0x4956, {0x8E, 0x27, 0x36, 0x01, 0xE7, 0xE3, 0x57, 0xF3}}));
     EXPECT_EQ(p.page_parent_guid(), (guid{0x494326C8, 0x88FF, 0x4265, {0xB2, 0xB2, 0xE6, 0x47, 0x0B, 0xEE, 0x13, 0xB3}}));
