@@ -93,7 +93,10 @@ sf_count_t memory_read(void* out, sf_count_t count, void* user)
 {
     auto* f = static_cast<memory_file*>(user);
     const sf_count_t n = std::max<sf_count_t>(0, std::min(count, memory_length(user) - f->position));
-    std::memcpy(out, f->bytes->data() + f->position, static_cast<std::size_t>(n));
+    // An empty input has no buffer at all, and memcpy must not be handed a null source.
+    if (n != 0) {
+        std::memcpy(out, f->bytes->data() + f->position, static_cast<std::size_t>(n));
+    }
     f->position += n;
     return n;
 }
