@@ -49,6 +49,7 @@ add_library(pyrelle_module_objects OBJECT
   fire/sample_chunk.cpp
   fire/fire_engine.cpp
   fire/run_window.cpp
+  fire/run_window_class.cpp
   fire/render_loop.cpp
   fire/visualisation_toggle.cpp
   # preferences

@@ -1,8 +1,6 @@
 #include "config/config_blob.h"
 
-#include "config/io_exceptions.h"
-#include "config/limited_reader.h"
-#include "config/memory_writer.h"
+#include "config/streams.h"
 #include "support/little_endian.h"
 
 namespace pyrelle {
@@ -39,7 +37,9 @@ void write_configuration(configuration& config, stream_writer& out, abort_signal
 void read_configuration(config_var* first, stream_reader& in, abort_signal& abort) {
     for (;;) {
         guid id;
-        if (in.read(&id, sizeof id, abort) != sizeof id) return;
+        const std::uint32_t got = in.read(&id, sizeof id, abort);
+        if (got > sizeof id) throw exception_io_data();
+        if (got != sizeof id) return;
         std::uint8_t size_bytes[4];
         in.read_exact(size_bytes, sizeof size_bytes, abort);
         const std::uint32_t size = load_le32(size_bytes);
@@ -56,6 +56,9 @@ void read_configuration(config_var* first, stream_reader& in, abort_signal& abor
             // A value that cannot be read keeps its old value; the skip below decides whether
             // the blob can still be followed.
         }
+        // A stream that answered with more than it was asked has lost its place: what it reads
+        // next is no longer the start of a record.
+        if (payload.source_overran()) throw exception_io_data();
         if (payload.remaining() != 0) payload.skip_exact(payload.remaining(), abort);
     }
 }

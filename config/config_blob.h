@@ -7,9 +7,8 @@
 //
 // The byte count lets a reader step over records it does not know, so a blob stays readable
 // after variables are added, removed or widened.
-#include "config/config_var.h"
 #include "config/configuration.h"
-#include "config/host_streams.h"
+#include "config/streams.h"
 
 namespace pyrelle {
 
@@ -25,8 +24,9 @@ void write_configuration(configuration& config, stream_writer& out, abort_signal
 //   wins;
 // - an unknown GUID skips the record whole.
 // Throws exception_io_data_truncation when the blob ends inside a size field, inside an unknown
-// record's payload or before a known record's payload is complete; the records before it stay
-// applied. Other exceptions of `in` pass through unchanged.
+// record's payload or before a known record's payload is complete, and exception_io_data when
+// `in` answers a read with more bytes than were asked for, in whatever record; the records before
+// it stay applied and nothing after it is. Other exceptions of `in` pass through unchanged.
 void read_configuration(config_var* first, stream_reader& in, abort_signal& abort);
 void read_configuration(configuration& config, stream_reader& in, abort_signal& abort);
 

@@ -5,14 +5,17 @@
 
 #include "fire/heat_field.h"
 #include "fire/render_loop.h"
-#include "host/service_lookup.h"
 
 namespace pyrelle {
 namespace {
 
-// DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED:
-// the render thread uses the surfaces while this thread owns the window and the DirectDraw object.
-constexpr DWORD exclusive_level = 0x453;
+// Multithreaded: the render thread uses the surfaces while this thread owns the window and the
+// DirectDraw object.
+constexpr DWORD exclusive_level =
+    DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED;
+static_assert(exclusive_level == 0x453, "the cooperative level the run has always asked for");
+constexpr DWORD default_refresh_rate = 0;
+constexpr DWORD no_display_mode_flags = 0;
 constexpr DWORD back_buffer_count = 2;  // triple buffering
 constexpr LONGLONG first_expiry = -100000;  // relative, in 100 ns units: 10 ms
 constexpr wchar_t frame_timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
@@ -38,7 +41,10 @@ bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_
     return bits_per_pixel == 8 && heat_field_size_supported(width, height);
 }
 
-fire_engine::fire_engine() noexcept = default;
+fire_engine::fire_engine(run_window_class& window_class, const service_finder& host_services) noexcept
+    : window_class_(window_class), host_services_(host_services)
+{
+}
 
 fire_engine::~fire_engine() { close_window(); }
 
@@ -52,24 +58,25 @@ LRESULT fire_engine::set_up()
         return give_up();
     }
 
-    ::ShowWindow(window_, SW_SHOW);
-    ::UpdateWindow(window_);
+    ::ShowWindow(window_.get(), SW_SHOW);
+    ::UpdateWindow(window_.get());
 
     // Throws when the host has no single manager; the window then stays up, stranded.
     {
         service_ref manager;
-        find_unique_service(visualisation_manager_class, manager);
+        host_services_.find(visualisation_manager_class, manager);
         static_cast<visualisation_manager*>(manager.get())->create_stream(vis_stream_, 0);
     }
 
     if (FAILED(::DirectDrawCreateEx(nullptr, direct_draw_.put_void(), IID_IDirectDraw7, nullptr))) {
         return give_up();
     }
-    if (FAILED(direct_draw_->SetCooperativeLevel(window_, exclusive_level))) {
+    if (FAILED(direct_draw_->SetCooperativeLevel(window_.get(), exclusive_level))) {
         return give_up();
     }
     if (FAILED(direct_draw_->SetDisplayMode(static_cast<DWORD>(width_), static_cast<DWORD>(height_),
-                                            bits_per_pixel_, 0, 0))) {
+                                            bits_per_pixel_, default_refresh_rate,
+                                            no_display_mode_flags))) {
         return give_up();
     }
 
@@ -203,7 +210,7 @@ bool fire_engine::tear_down() noexcept
     if (direct_draw_) {
         direct_draw_->FlipToGDISurface();
         direct_draw_->RestoreDisplayMode();
-        direct_draw_->SetCooperativeLevel(window_, DDSCL_NORMAL);
+        direct_draw_->SetCooperativeLevel(window_.get(), DDSCL_NORMAL);
         direct_draw_.reset();
     }
 

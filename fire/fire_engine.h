@@ -16,9 +16,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <memory>
 
 #include "fire/fire_simulation.h"
+#include "fire/run_window_class.h"
 #include "host/host_interfaces.h"
 #include "support/win32_handles.h"
 #include "support/critical_section.h"
@@ -58,15 +60,11 @@ kernel_handle open_frame_timer();
 // Whether a mode can be shown: one byte per pixel, and a field the heat filter can work on.
 bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept;
 
-// The run window's class, shared by every engine of the module. The count is of windows made
-// with the class and not yet accounted as destroyed; the atom is 0 while the class is not
-// registered.
-std::int32_t window_class_use_count() noexcept;
-ATOM window_class_atom() noexcept;
-
 class fire_engine {
 public:
-    fire_engine() noexcept;
+    // `window_class` is the module's class for run windows, shared by all engines;
+    // `host_services` finds the host's visualisation manager when a run starts.
+    fire_engine(run_window_class& window_class, const service_finder& host_services) noexcept;
     // Ends a run whose window still exists.
     ~fire_engine();
     fire_engine(const fire_engine&) = delete;
@@ -81,15 +79,20 @@ public:
     void close_window();
 
     // True while a run's window exists (Starting, Running, Stranded).
-    bool is_running() const noexcept { return window_ != nullptr; }
+    bool is_running() const noexcept { return static_cast<bool>(window_); }
 
     // The pause flag: while set the render thread shows its last picture without advancing.
     // It outlives runs, so a run started while it is set starts paused.
     void set_paused(bool paused) noexcept { paused_.store(paused, std::memory_order_relaxed); }
     bool paused() const noexcept { return paused_.load(std::memory_order_relaxed); }
 
-    // The window's messages, after the window procedure has found the engine.
-    LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+    // The window's messages, through member_window_procedure (support/member_window_procedure.h).
+    LRESULT handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void attached(HWND window) noexcept { window_.adopt(window); }
+    void detached() noexcept { window_.forget(); }
+    // An exception out of set_up leaves the run stranded: the window stays, with whatever the
+    // steps before it made, until Escape or the toggle ends it.
+    void failed(const std::exception&) noexcept {}
 
     // The start sequence, inside WM_CREATE. Always 0: a failed step ends the run silently.
     LRESULT set_up();
@@ -97,7 +100,7 @@ public:
     bool tear_down() noexcept;
 
 private:
-    static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    // Gives the window's use of the class back once the window is gone, however it went.
     void account_window_destroyed() noexcept;
     bool start_render_thread();
     void end_on_deactivation() noexcept;
@@ -122,8 +125,10 @@ private:
     static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free,
                   "the pause flag is one lock-free byte");
 
-    HWND window_ = nullptr;  // non-null exactly while the run's window exists
-    bool window_counted_ = false;  // this window still holds one of the class's uses
+    run_window_class& window_class_;
+    const service_finder& host_services_;
+    class_use class_use_;  // the run window's use of the class, from open until the window is gone
+    window_handle window_;  // non-null exactly while the run's window exists
 
     // The render thread and the module's unload. FreeLibrary runs the engine's destructor, and
     // so tear_down, under the loader lock, which a thread needs both to start (DLL_THREAD_ATTACH)

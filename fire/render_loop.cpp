@@ -95,7 +95,7 @@ bool restore_surfaces(fire_engine& engine) noexcept
 {
     const HRESULT restored = engine.primary_surface_->Restore();
     if (restored == DDERR_WRONGMODE) {
-        ::PostMessageW(engine.window_, WM_CLOSE, 0, 0);
+        ::PostMessageW(engine.window_.get(), WM_CLOSE, 0, 0);
         return false;
     }
     if (FAILED(restored) || engine.primary_surface_->IsLost() != DD_OK) {
@@ -120,7 +120,8 @@ void draw_frame(fire_engine& engine, sample_chunk& chunk)
         return;
     }
     // No DDLOCK_WAIT: a busy or lost surface drops this frame instead of holding up the next.
-    if (FAILED(back->Lock(nullptr, &engine.surface_desc_, 0, nullptr))) {
+    constexpr DWORD drop_when_busy = 0;
+    if (FAILED(back->Lock(nullptr, &engine.surface_desc_, drop_when_busy, nullptr))) {
         return;
     }
     if (!surface_holds_frame(engine.surface_desc_, engine.width_, engine.height_, engine.row_skip_)) {

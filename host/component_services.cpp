@@ -2,9 +2,8 @@
 
 #include "fire/fire_engine.h"
 #include "fire/visualisation_toggle.h"
-#include "host/credits.h"
 #include "host/module_state.h"
-#include "prefs/mode_enumeration.h"
+#include "support/credits.h"
 
 namespace pyrelle {
 
@@ -48,9 +47,9 @@ std::uint32_t menu_command_service::ordering_value() { return toggle_command_ord
 
 bool menu_command_service::display_state(std::uint32_t index, text_object& out, std::uint32_t* flags)
 {
-    if (module::engine().is_running()) {
+    if (engine_.is_running()) {
         *flags = menu_flag_checked;
-    } else if (module::mode_list().empty()) {
+    } else if (modes_.empty()) {
         *flags = menu_flag_disabled;
     } else {
         *flags = 0;
@@ -65,13 +64,13 @@ void menu_command_service::execute(std::uint32_t index, service_base* callback)
     service_ref held_callback;
     held_callback.adopt(callback);
     if (index == 0) {
-        toggle_visualisation(module::engine(), module::mode_list(), module::settings());
+        toggle_visualisation(engine_, modes_, settings_);
     }
 }
 
 // ---- lifecycle ---------------------------------------------------------------------------------
 
-void lifecycle_service::on_start() { enumerate_display_modes(module::mode_list()); }
+void lifecycle_service::on_start() { modes_.rebuild(); }
 
 void lifecycle_service::on_shutdown() {}
 
@@ -85,14 +84,14 @@ void playback_listener_service::on_new_track(service_base* track)
 {
     service_ref held_track;
     held_track.adopt(track);
-    module::engine().set_paused(false);
+    engine_.set_paused(false);
 }
 
-void playback_listener_service::on_stop(std::uint32_t) { module::engine().set_paused(true); }
+void playback_listener_service::on_stop(std::uint32_t) { engine_.set_paused(true); }
 
 void playback_listener_service::on_event_3(std::uint64_t) {}
 
-void playback_listener_service::on_pause(bool paused) { module::engine().set_paused(paused); }
+void playback_listener_service::on_pause(bool paused) { engine_.set_paused(paused); }
 
 void playback_listener_service::on_event_5(service_base* reference)
 {

@@ -1,18 +1,23 @@
 #pragma once
-// Four of the module's five services: the component info the host shows, the main-menu command
-// that switches the fire on and off, the start-up hook that lists the display modes, and the
-// playback listener that freezes the fire while nothing plays. All of them work on the module-wide
-// state (host/module_state.h).
+// The module's five services: the component info the host shows, the main-menu command that
+// switches the fire on and off, the preferences page, the start-up hook that lists the display
+// modes, and the playback listener that freezes the fire while nothing plays. Each works on the
+// parts it is made with; the component info reads the module texts (host/module_state.h).
 #include <cstdint>
 
+#include "config/configuration.h"
 #include "host/host_interfaces.h"
 #include "host/static_service.h"
+#include "prefs/display_mode_list.h"
+#include "prefs/mode_enumeration.h"
+#include "prefs/preferences_page.h"
 #include "pyrelle_version.h"
+#include "support/product_name.h"
 
 namespace pyrelle {
 
-// Also the title of the run's window and the name of the preferences page.
-inline constexpr char component_name[] = "Pyrelle visualisation";
+class fire_engine;
+
 inline constexpr char component_version[] = PYRELLE_VERSION_TEXT;
 
 // "Compiled: <Mmm dd yyyy> <hh:mm:ss>", a line feed, then the credits line.
@@ -40,6 +45,11 @@ class menu_command_service final : public static_service<menu_command, menu_comm
 public:
     static constexpr guid class_id = menu_command_class;
 
+    menu_command_service(fire_engine& engine, const display_mode_list& modes, const configuration& settings) noexcept
+        : engine_(engine), modes_(modes), settings_(settings)
+    {
+    }
+
     std::uint32_t command_count() override;
     guid command_guid(std::uint32_t index) override;
     void command_name(std::uint32_t index, text_object& out) override;
@@ -49,14 +59,44 @@ public:
     // Checked while a run is going, else disabled while there is no mode to run in.
     bool display_state(std::uint32_t index, text_object& out, std::uint32_t* flags) override;
     void execute(std::uint32_t index, service_base* callback) override;
+
+private:
+    fire_engine& engine_;
+    const display_mode_list& modes_;
+    const configuration& settings_;
+};
+
+// The page of settings (prefs/preferences_page.h) as the host's preferences page service: every
+// operation goes to the page the service is made with.
+class preferences_page_service final : public static_service<preferences_page, preferences_page_service> {
+public:
+    static constexpr guid class_id = preferences_page_class;
+
+    explicit preferences_page_service(settings_page& page) noexcept : page_(page) {}
+
+    HWND create_window(HWND parent) override { return page_.create_window(parent); }
+    const char* page_name() override { return page_.page_name(); }
+    guid page_guid() override { return page_.page_guid(); }
+    guid page_parent_guid() override { return page_.page_parent_guid(); }
+    bool reset_supported() override { return page_.reset_supported(); }
+    void reset() override { page_.reset(); }
+    bool help_url(text_object& out) override { return page_.help_url(out); }
+
+private:
+    settings_page& page_;
 };
 
 class lifecycle_service final : public static_service<lifecycle, lifecycle_service> {
 public:
     static constexpr guid class_id = lifecycle_class;
 
+    explicit lifecycle_service(display_modes modes) noexcept : modes_(modes) {}
+
     void on_start() override;  // builds the mode list
     void on_shutdown() override;
+
+private:
+    display_modes modes_;
 };
 
 // Events 1, 2 and 4: new track, stop, pause.
@@ -67,6 +107,8 @@ inline constexpr std::uint32_t playback_event_mask = 22;
 class playback_listener_service final : public static_service<playback_listener, playback_listener_service> {
 public:
     static constexpr guid class_id = playback_listener_class;
+
+    explicit playback_listener_service(fire_engine& engine) noexcept : engine_(engine) {}
 
     std::uint32_t event_mask() override;
 
@@ -80,6 +122,9 @@ public:
     void on_event_7(std::uint32_t value) override;
     void on_event_8(std::uint64_t value) override;
     void on_event_9(std::uint32_t value) override;
+
+private:
+    fire_engine& engine_;
 };
 
 }  // namespace pyrelle

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "config/host_streams.h"
+#include "config/streams.h"
 #include "host/service_ptr.h"
 #include "support/guid.h"
 #include "support/text_object.h"
@@ -233,8 +233,38 @@ protected:
     ~preferences_page() = default;
 };
 
+// How a part of the module reaches the host's single instance of a service class: `find` fills
+// `out` with it or throws exception_service_not_found, exception_service_duplicated or
+// exception_bug_check. The module entry hands one to each part that needs a host service. Not a
+// host object: the module's own, and the tests'.
+class service_finder {
+public:
+    virtual void find(const guid& service_class, service_ref& out) const = 0;
+
+protected:
+    service_finder() = default;
+    service_finder(const service_finder&) = default;
+    service_finder& operator=(const service_finder&) = default;
+    ~service_finder() = default;
+};
+
 }  // namespace pyrelle
 
 // The module's only export. Stores both arguments and returns the module's interface.
 extern "C" pyrelle::module_interface* __cdecl orvanel_get_interface(pyrelle::host_service_registry* registry,
                                                                    HINSTANCE module_instance);
+
+// Functions of the host's `shared` library (shared.dll) that the module imports by name.
+extern "C" {
+
+// CreateWindowExW's arguments in the same order, with the class name and title as UTF-8. The
+// creation messages reach the window procedure before it returns, `param` as the creation
+// parameter. Returns the window or null.
+__declspec(dllimport) HWND __cdecl uCreateWindowEx(DWORD ex_style, const char* class_name, const char* title,
+                                                   DWORD style, int x, int y, int width, int height, HWND parent,
+                                                   HMENU menu, HINSTANCE instance, void* param);
+
+// The colour picker: `colour` in is the colour to start from, out the chosen one; `custom_colours`
+// points at 16 COLORREFs. Non-zero when the user accepted a colour.
+__declspec(dllimport) BOOL __cdecl uChooseColor(DWORD* colour, HWND owner, DWORD* custom_colours);
+}

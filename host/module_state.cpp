@@ -4,7 +4,8 @@
 // initialisation code), so the order below is the contract:
 //
 //   load:   window-class name, component info, settings, engine, menu command, preferences page,
-//           lifecycle, playback listener (each entry pushes at the head of the service list);
+//           lifecycle, playback listener (each entry pushes at the head of the service list, and
+//           is made with the parts it works on);
 //   unload: module texts emptied, mode list freed, engine destroyed (ending a run that is still
 //           going), scratch list freed, window-class name freed.
 //
@@ -18,8 +19,11 @@
 
 #include "fire/fire_engine.h"
 #include "host/component_services.h"
+#include "host/service_lookup.h"
 #include "host/static_service.h"
+#include "prefs/display_mode_list.h"
 #include "prefs/preferences_page.h"
+#include "support/utf8_string.h"
 
 namespace pyrelle::module {
 
@@ -50,20 +54,27 @@ HINSTANCE instance_handle = nullptr;
 bool stored_host_flag = false;
 service_entry* service_list_head = nullptr;
 
+const module_service_finder host_services{};
+
 // ---- in load order ----------------------------------------------------------------------------
 
 utf8_string window_class_name_text{"{A25BCA8A-BB31-4738-861F-42907A2FB640}"};
+run_window_class run_window_class_registration{window_class_name_text, instance_handle};
 display_mode_list scratch_modes;
 
 static_service_entry<component_info_service> component_info_entry{service_list_head};
 configuration settings_variables;
-fire_engine the_engine;
+fire_engine the_engine{run_window_class_registration, host_services};
 display_mode_list modes;
+// The page that the preferences page service hands the host; it needs nothing made at load.
+settings_page settings_editor{instance_handle, settings_variables, display_modes{modes, scratch_modes},
+                              host_services};
 
-static_service_entry<menu_command_service> menu_command_entry{service_list_head};
-static_service_entry<preferences_page_service> preferences_page_entry{service_list_head};
-static_service_entry<lifecycle_service> lifecycle_entry{service_list_head};
-static_service_entry<playback_listener_service> playback_listener_entry{service_list_head};
+static_service_entry<menu_command_service> menu_command_entry{service_list_head, the_engine, modes,
+                                                              settings_variables};
+static_service_entry<preferences_page_service> preferences_page_entry{service_list_head, settings_editor};
+static_service_entry<lifecycle_service> lifecycle_entry{service_list_head, display_modes{modes, scratch_modes}};
+static_service_entry<playback_listener_service> playback_listener_entry{service_list_head, the_engine};
 
 owned_text first_text;
 owned_text file_name_text;
@@ -93,11 +104,7 @@ const char* module_file_name() noexcept { return file_name_text.text(); }
 void set_host_flag(bool flag) noexcept { stored_host_flag = flag; }
 bool host_flag() noexcept { return stored_host_flag; }
 
-const utf8_string& window_class_name() noexcept { return window_class_name_text; }
 configuration& settings() noexcept { return settings_variables; }
-display_mode_list& mode_list() noexcept { return modes; }
-display_mode_list& scratch_list() noexcept { return scratch_modes; }
-fire_engine& engine() noexcept { return the_engine; }
 service_entry* first_entry() noexcept { return service_list_head; }
 
 }  // namespace pyrelle::module

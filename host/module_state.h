@@ -1,21 +1,18 @@
 #pragma once
-// The module's process-wide state. All of it is made by static initialisation when the library
-// loads, in this order: the run window's class-name text, the component info service, the eight
-// settings, the fire engine, then the menu command, preferences page, lifecycle and playback
-// listener services; unload undoes it in reverse. The settings and the mode lists are touched only
-// on the host's user-interface thread.
+// The module's process-wide state, and the one place that knows every part: module_state.cpp makes
+// the fire engine, the mode lists, the settings and the services by static initialisation when
+// the library loads, in this order: the run window's class-name text, the component info service,
+// the eight settings, the fire engine, then the menu command, preferences page, lifecycle and
+// playback listener services, handing each what it works on; unload undoes it in reverse. The
+// settings and the mode lists are touched only on the host's user-interface thread.
+//
+// What the host hands over and the module's interface operations reach is below.
 #include <windows.h>
 
 #include "config/configuration.h"
 #include "host/host_interfaces.h"
-#include "prefs/display_mode_list.h"
-#include "support/utf8_string.h"
 
-namespace pyrelle {
-
-class fire_engine;
-
-namespace module {
+namespace pyrelle::module {
 
 // What the host passed to orvanel_get_interface (null before the first call). A later call
 // replaces both.
@@ -33,19 +30,9 @@ const char* module_file_name() noexcept;
 void set_host_flag(bool flag) noexcept;
 bool host_flag() noexcept;
 
-// "{A25BCA8A-BB31-4738-861F-42907A2FB640}", the run window's class name.
-const utf8_string& window_class_name() noexcept;
-
 configuration& settings() noexcept;
-
-// The adapter's 8-bit modes, and the list the enumeration fills before copying it over.
-display_mode_list& mode_list() noexcept;
-display_mode_list& scratch_list() noexcept;
-
-fire_engine& engine() noexcept;
 
 // The head of the static service list (the playback listener's entry).
 service_entry* first_entry() noexcept;
 
-}  // namespace module
-}  // namespace pyrelle
+}  // namespace pyrelle::module

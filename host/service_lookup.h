@@ -33,4 +33,10 @@ void find_unique_service(host_service_registry& registry, const guid& service_cl
 // the host has given none.
 void find_unique_service(const guid& service_class, service_ref& out);
 
+// What the module hands its parts for reaching the host: the lookup above.
+class module_service_finder final : public service_finder {
+public:
+    void find(const guid& service_class, service_ref& out) const override { find_unique_service(service_class, out); }
+};
+
 }  // namespace pyrelle

@@ -10,6 +10,7 @@
 // A concrete service names its class as `static constexpr guid class_id`; being a class member it
 // is one object for the whole module, so the entry can hand the host its address.
 #include <cstdint>
+#include <utility>
 
 #include "host/host_interfaces.h"
 
@@ -34,7 +35,10 @@ public:
 template <typename Service>
 class static_service_entry final : public service_entry {
 public:
-    explicit static_service_entry(service_entry*& list_head) noexcept
+    // `parts` are what the service is made with: the module hands each service what it works on.
+    template <typename... Parts>
+    explicit static_service_entry(service_entry*& list_head, Parts&&... parts) noexcept
+        : service_(std::forward<Parts>(parts)...)
     {
         service_class = &Service::class_id;
         next = list_head;

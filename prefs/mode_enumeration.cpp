@@ -1,27 +1,24 @@
 #include "prefs/mode_enumeration.h"
 
-#include <exception>
-
-#include "host/module_state.h"
 #include "support/win32_handles.h"
 
 namespace pyrelle {
 
 HRESULT WINAPI on_display_mode(DDSURFACEDESC2* description, void* context)
 {
+    auto& enumeration = *static_cast<mode_enumeration_context*>(context);
     try {
-        add_palettised_mode(module::scratch_list(), description->dwWidth, description->dwHeight,
+        add_palettised_mode(enumeration.scratch, description->dwWidth, description->dwHeight,
                             description->ddpfPixelFormat.dwRGBBitCount);
     } catch (...) {
-        *static_cast<std::exception_ptr*>(context) = std::current_exception();
+        enumeration.failure = std::current_exception();
         return DDENUMRET_CANCEL;
     }
     return DDENUMRET_OK;
 }
 
-bool enumerate_display_modes(display_mode_list& target)
+bool enumerate_display_modes(display_mode_list& target, display_mode_list& scratch)
 {
-    display_mode_list& scratch = module::scratch_list();
     scratch.resize(0);
 
     com_ptr<IDirectDraw7> direct_draw;
@@ -42,10 +39,12 @@ bool enumerate_display_modes(display_mode_list& target)
         return false;
     }
 
-    std::exception_ptr failure;
-    const HRESULT enumerated = direct_draw->EnumDisplayModes(0, nullptr, &failure, on_display_mode);
-    if (failure) {
-        std::rethrow_exception(failure);
+    // No flags: each width, height and depth is reported once, refresh rates not told apart.
+    constexpr DWORD every_mode_once = 0;
+    mode_enumeration_context enumeration{scratch, nullptr};
+    const HRESULT enumerated = direct_draw->EnumDisplayModes(every_mode_once, nullptr, &enumeration, on_display_mode);
+    if (enumeration.failure) {
+        std::rethrow_exception(enumeration.failure);
     }
     if (enumerated != DD_OK) {
         return false;

@@ -3,46 +3,14 @@
 #include <exception>
 #include <string>
 
-#include "config/configuration.h"
-#include "host/component_services.h"
-#include "host/module_state.h"
-#include "host/service_lookup.h"
-#include "host/shared_library.h"
-#include "prefs/mode_enumeration.h"
+#include "host/host_interfaces.h"
 #include "prefs/resource_ids.h"
+#include "support/member_window_procedure.h"
+#include "support/product_name.h"
 
 namespace pyrelle {
 
 namespace {
-
-// The dialog's window procedure. The page travels as the creation parameter and lives in the
-// user-data slot from WM_INITDIALOG to WM_DESTROY; messages outside that span are not handled.
-INT_PTR CALLBACK page_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    preferences_page_service* page = nullptr;
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-        page = reinterpret_cast<preferences_page_service*>(lparam);
-    } else {
-        page = reinterpret_cast<preferences_page_service*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    }
-    if (page == nullptr) {
-        return 0;
-    }
-    INT_PTR result = 0;
-    // An exception must not unwind through the dialog manager's frames, which would end the
-    // host: a message whose handling failed (a mode list that could not grow) is answered as if
-    // handled.
-    try {
-        result = page->handle_message(dialog, message, wparam, lparam);
-    } catch (const std::exception&) {
-        result = 0;
-    }
-    if (message == WM_DESTROY) {
-        SetWindowLongPtrW(dialog, DWLP_USER, 0);
-    }
-    return result;
-}
 
 // "640x480x8": decimal width, height and depth joined by 'x'.
 std::wstring mode_text(const display_mode& mode)
@@ -81,32 +49,35 @@ void show_restart_notice(HWND dialog)
 
 }  // namespace
 
-HWND preferences_page_service::create_window(HWND parent)
+HWND settings_page::create_window(HWND parent)
 {
-    return CreateDialogParamW(module::instance(), MAKEINTRESOURCEW(IDD_PREFERENCES), parent, page_procedure,
+    // The page travels as the creation parameter and lives in the dialog's user data from
+    // WM_INITDIALOG to WM_DESTROY; messages outside that span are not handled.
+    return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_PREFERENCES), parent,
+                              member_window_procedure<settings_page, dialog_window>,
                               reinterpret_cast<LPARAM>(this));
 }
 
-const char* preferences_page_service::page_name() { return component_name; }
+const char* settings_page::page_name() const noexcept { return component_name; }
 
-guid preferences_page_service::page_guid() { return preferences_page_guid; }
+guid settings_page::page_guid() const noexcept { return preferences_page_guid; }
 
-guid preferences_page_service::page_parent_guid() { return preferences_parent_guid; }
+guid settings_page::page_parent_guid() const noexcept { return preferences_parent_guid; }
 
-bool preferences_page_service::reset_supported() { return true; }
+bool settings_page::reset_supported() const noexcept { return true; }
 
-void preferences_page_service::reset()
+void settings_page::reset()
 {
-    module::settings().reset();
-    enumerate_display_modes(module::mode_list());
+    settings_.reset();
+    modes_.rebuild();
 }
 
-bool preferences_page_service::help_url(text_object& out)
+bool settings_page::help_url(text_object& out)
 {
     out.set(help_base_address, whole_text);
     {
         service_ref information;
-        find_unique_service(host_information_class, information);
+        host_services_.find(host_information_class, information);
         out.append(static_cast<host_information*>(information.get())->version_text(), whole_text);
     }
     out.append("/preferences/", whole_text);
@@ -117,7 +88,7 @@ bool preferences_page_service::help_url(text_object& out)
     return true;
 }
 
-INT_PTR preferences_page_service::handle_message(HWND dialog, UINT message, WPARAM wparam, LPARAM)
+INT_PTR settings_page::handle(HWND dialog, UINT message, WPARAM wparam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -134,10 +105,10 @@ INT_PTR preferences_page_service::handle_message(HWND dialog, UINT message, WPAR
     return 0;
 }
 
-void preferences_page_service::load_controls(HWND dialog)
+void settings_page::load_controls(HWND dialog)
 {
-    display_mode_list& modes = module::mode_list();
-    enumerate_display_modes(modes);
+    modes_.rebuild();
+    const display_mode_list& modes = modes_.list;
 
     // Unsorted, so that item i is mode i.
     for (const display_mode& mode : modes) {
@@ -145,7 +116,7 @@ void preferences_page_service::load_controls(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_DISPLAY_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
-    configuration& settings = module::settings();
+    configuration& settings = settings_;
     settings.display_mode_index.value = clamp_display_mode_index(settings.display_mode_index.value, modes.count());
     if (!modes.empty()) {
         SendDlgItemMessageW(dialog, IDC_DISPLAY_MODE, CB_SETCURSEL,
@@ -159,9 +130,9 @@ void preferences_page_service::load_controls(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_DISPLAY_MODE), modes.empty() ? FALSE : TRUE);
 }
 
-void preferences_page_service::handle_command(HWND dialog, int control_id)
+void settings_page::handle_command(HWND dialog, int control_id)
 {
-    configuration& settings = module::settings();
+    configuration& settings = settings_;
     switch (control_id) {
     case IDC_HIGH_COLOUR:
         if (pick_colour(dialog, settings.high_colour)) show_restart_notice(dialog);

@@ -2,11 +2,16 @@
 // The preferences page: a modeless child dialog (resource 101) that the host places in its own
 // preferences window. Every control writes its setting the moment the user changes it; a run
 // keeps the settings it started with, so any change shows a notice that the visualisation must be
-// restarted. The page holds no data of its own: it works on the module's settings and mode list.
+// restarted. The page holds no data of its own: it works on the settings and the mode list it is
+// handed. The host reaches it through the preferences page service (host/component_services.h),
+// which forwards the host's operations here.
 #include <windows.h>
 
+#include <exception>
+
+#include "config/configuration.h"
 #include "host/host_interfaces.h"
-#include "host/static_service.h"
+#include "prefs/mode_enumeration.h"
 
 namespace pyrelle {
 
@@ -17,29 +22,47 @@ inline constexpr guid preferences_parent_guid{0x494326C8, 0x88FF, 0x4265, {0xB2,
 // The host's help site; the page's own part of the address follows it.
 inline constexpr char help_base_address[] = "https://help.orvanel.example/";
 
-class preferences_page_service final : public static_service<preferences_page, preferences_page_service> {
+class settings_page {
 public:
-    static constexpr guid class_id = preferences_page_class;
+    // `instance` is where the module keeps the instance handle that holds the dialog resource
+    // (the host supplies it after the page is made); `host_services` reaches the host's services.
+    settings_page(const HINSTANCE& instance, configuration& settings, display_modes modes,
+                  const service_finder& host_services) noexcept
+        : instance_(instance), settings_(settings), modes_(modes), host_services_(host_services)
+    {
+    }
+    settings_page(const settings_page&) = delete;
+    settings_page& operator=(const settings_page&) = delete;
 
     // The dialog, or null when the platform could not create it.
-    HWND create_window(HWND parent) override;
-    const char* page_name() override;
-    guid page_guid() override;
-    guid page_parent_guid() override;
-    bool reset_supported() override;
+    HWND create_window(HWND parent);
+    const char* page_name() const noexcept;
+    guid page_guid() const noexcept;
+    guid page_parent_guid() const noexcept;
+    bool reset_supported() const noexcept;
     // Puts the settings back to their initial values and rebuilds the mode list; an open dialog
     // keeps showing what it showed.
-    void reset() override;
+    void reset();
     // base address, the host's version text, "/preferences/", the page GUID, "/", the page name.
     // The host-service lookup's exceptions pass through.
-    bool help_url(text_object& out) override;
+    bool help_url(text_object& out);
 
-    // Answers every message with 0, so the dialog manager leaves the keyboard focus alone.
-    INT_PTR handle_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    // The dialog's messages, through member_window_procedure. Answers every message with 0, so
+    // the dialog manager leaves the keyboard focus alone.
+    INT_PTR handle(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    void attached(HWND) noexcept {}
+    void detached() noexcept {}
+    // A message whose handling failed (a mode list that could not grow) is answered as if handled.
+    void failed(const std::exception&) noexcept {}
 
 private:
     void load_controls(HWND dialog);
     void handle_command(HWND dialog, int control_id);
+
+    const HINSTANCE& instance_;
+    configuration& settings_;
+    display_modes modes_;
+    const service_finder& host_services_;
 };
 
 }  // namespace pyrelle

@@ -74,6 +74,47 @@ struct file_handle_traits {
 };
 using file_handle = unique_handle<file_handle_traits>;
 
+// A window, destroyed by reset(). Not a unique_handle: DestroyWindow sends the window's last
+// messages, whose handlers still need the handle, so it is cleared only after the call. A window
+// can also be destroyed without its owner (its own WM_CLOSE); the owner then calls forget() at
+// WM_NCDESTROY, the last message the window receives.
+class window_handle {
+public:
+    window_handle() noexcept = default;
+    window_handle(const window_handle&) = delete;
+    window_handle& operator=(const window_handle&) = delete;
+    window_handle(window_handle&& other) noexcept : window_(std::exchange(other.window_, nullptr)) {}
+    window_handle& operator=(window_handle&& other) noexcept
+    {
+        if (this != &other) {
+            adopt(std::exchange(other.window_, nullptr));
+        }
+        return *this;
+    }
+    ~window_handle() { reset(); }
+
+    // Takes a window that was just made; a window already held is destroyed first.
+    void adopt(HWND window) noexcept
+    {
+        reset();
+        window_ = window;
+    }
+    void reset() noexcept
+    {
+        if (window_ != nullptr) {
+            ::DestroyWindow(window_);
+            window_ = nullptr;
+        }
+    }
+    void forget() noexcept { window_ = nullptr; }
+
+    HWND get() const noexcept { return window_; }
+    explicit operator bool() const noexcept { return window_ != nullptr; }
+
+private:
+    HWND window_ = nullptr;
+};
+
 // One reference to a COM-style interface (the DirectDraw objects), given back with Release.
 template <typename Interface>
 struct com_traits {

@@ -21,6 +21,7 @@
 #include "fire/visualisation_toggle.h"
 #include "prefs/display_mode_list.h"
 #include "support/win32_handles.h"
+#include "tests/windows/run_harness.h"
 #include "tests/windows/test_registry.h"
 #include "tests/windows/test_stream.h"
 
@@ -91,12 +92,13 @@ int main(int argc, char** argv)
     test::test_manager manager{stream};
     test::test_registry registry;
     registry.add(visualisation_manager_class, &manager);
-    orvanel_get_interface(&registry, ::GetModuleHandleW(nullptr));
+    test::run_parts parts;
+    parts.host_services.use(&registry);
 
     configuration settings;  // 24 frames per second, fixed colours
     display_mode_list modes;
     modes.append({640, 480, 8});
-    fire_engine engine;
+    fire_engine engine(parts.window_class, parts.host_services);
 
     const double start = bench::seconds_now();
     const double cpu_start = bench::process_cpu_seconds();

@@ -7,8 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "config/host_streams.h"
-#include "config/module_reader.h"
+#include "config/streams.h"
 #include "support/win32_handles.h"
 
 namespace pyrelle::standin {

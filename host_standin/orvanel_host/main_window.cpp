@@ -4,7 +4,6 @@
 
 #include <stdexcept>
 
-#include "host_standin/orvanel_host/member_window_procedure.h"
 #include "host_standin/orvanel_host/wide_text.h"
 
 namespace pyrelle::standin {
@@ -149,7 +148,7 @@ void main_window::detached() noexcept
 
 void main_window::failed(const std::exception& error) noexcept { ::OutputDebugStringA(error.what()); }
 
-LRESULT main_window::handle(UINT message, WPARAM wparam, LPARAM lparam)
+LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case WM_CREATE:

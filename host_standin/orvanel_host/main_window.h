@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host_standin/orvanel_host/module_menu.h"
+#include "support/member_window_procedure.h"
 
 namespace pyrelle::standin {
 
@@ -45,9 +46,9 @@ public:
     void close();
 
 private:
-    template <typename Window>
-    friend LRESULT CALLBACK member_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+    template <typename Object, typename Kind>
+    friend typename Kind::result_type CALLBACK pyrelle::member_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void attached(HWND window) noexcept;
     void detached() noexcept;
     void failed(const std::exception& error) noexcept;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "host_standin/orvanel_host/member_window_procedure.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "support/utf8_string.h"
 
@@ -195,7 +194,7 @@ void preferences_window::failed(const std::exception& error)
     log_.line(std::string("error: preferences window: ") + error.what());
 }
 
-LRESULT preferences_window::handle(UINT message, WPARAM wparam, LPARAM lparam)
+LRESULT preferences_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case WM_CREATE:

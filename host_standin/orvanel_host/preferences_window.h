@@ -11,6 +11,7 @@
 
 #include "host/host_interfaces.h"
 #include "host_standin/orvanel_host/host_log.h"
+#include "support/member_window_procedure.h"
 
 namespace pyrelle::standin {
 
@@ -42,9 +43,9 @@ public:
     bool translate(MSG& message);
 
 private:
-    template <typename Window>
-    friend LRESULT CALLBACK member_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+    template <typename Object, typename Kind>
+    friend typename Kind::result_type CALLBACK pyrelle::member_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void attached(HWND window) noexcept;
     void detached() noexcept;
     void failed(const std::exception& error);

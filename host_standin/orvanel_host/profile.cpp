@@ -4,8 +4,7 @@
 
 #include <shlobj.h>
 
-#include "config/memory_reader.h"
-#include "config/memory_writer.h"
+#include "config/streams.h"
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/wide_text.h"
 

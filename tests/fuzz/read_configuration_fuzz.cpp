@@ -7,9 +7,7 @@
 
 #include "config/config_blob.h"
 #include "config/configuration.h"
-#include "config/io_exceptions.h"
-#include "config/memory_reader.h"
-#include "config/memory_writer.h"
+#include "config/streams.h"
 
 namespace {
 

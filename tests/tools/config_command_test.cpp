@@ -7,7 +7,7 @@
 
 #include "config/config_blob.h"
 #include "config/configuration.h"
-#include "config/memory_writer.h"
+#include "config/streams.h"
 #include "tests/tools/cli_harness.h"
 
 namespace {

@@ -7,10 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "config/io_exceptions.h"
-#include "config/limited_reader.h"
-#include "config/memory_reader.h"
-#include "config/memory_writer.h"
+#include "config/streams.h"
 
 namespace pyrelle {
 namespace {

@@ -13,8 +13,7 @@
 
 #include "config/config_blob.h"
 #include "config/configuration.h"
-#include "config/io_exceptions.h"
-#include "config/memory_reader.h"
+#include "config/streams.h"
 
 namespace pyrelle {
 namespace {
@@ -98,6 +97,8 @@ const bytes frame_rate_guid = {0xEF, 0x2C, 0xE4, 0x0D, 0xEB, 0x48, 0x6D, 0x4D,
                                0x8A, 0xCA, 0xB4, 0xBB, 0x8A, 0x50, 0x52, 0xE9};
 const bytes low_colour_guid = {0xA1, 0xC9, 0xD4, 0xE0, 0x55, 0x3D, 0x47, 0x4E,
                                0x91, 0xFF, 0x92, 0xA9, 0x3F, 0x16, 0x15, 0x33};
+const bytes middle_colour_guid = {0xC1, 0x03, 0xD8, 0x3C, 0x89, 0x59, 0x45, 0x40,
+                                  0x96, 0xA8, 0xE3, 0x69, 0xD6, 0x25, 0x8A, 0x56};
 const bytes unknown_guid = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
                             0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
 const bytes size_4 = {0x04, 0x00, 0x00, 0x00};
@@ -336,6 +337,61 @@ TEST(Configuration, DataErrorInsideAValueIsIgnoredButOtherFailuresPassThrough) {
         EXPECT_THROW(read_configuration(config, in, no_abort), host_failure);
         EXPECT_EQ(config.frame_rate.value, 24);
         EXPECT_EQ(config.low_colour.value, 0);
+    }
+}
+
+// A host stream over bytes whose n-th read (counting from 0) consumes `count` + 16 bytes and says
+// so, as a broken host stream might; every other read is honest.
+class overreporting_reader final : public module_reader {
+public:
+    overreporting_reader(bytes data, int overreport_on) : data_(std::move(data)), left_(overreport_on) {}
+
+    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override {
+        const std::size_t left = data_.size() - position_;
+        const std::size_t n = count < left ? count : left;
+        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), n,
+                    static_cast<std::uint8_t*>(buffer));
+        const std::size_t claimed = left_-- == 0 ? n + 16 : n;
+        position_ += std::min(left, claimed);
+        return static_cast<std::uint32_t>(claimed);
+    }
+
+private:
+    bytes data_;
+    int left_;
+    std::size_t position_ = 0;
+};
+
+TEST(Configuration, StreamAnsweringMoreThanAskedEndsTheReadWhateverTheRecord) {
+    // frame_rate 60; an unknown record whose payload is a whole low_colour record (0x030201);
+    // then middle_colour 0x0C0B0A. Reads: 0 GUID, 1 size, 2 payload, 3 GUID, 4 size, 5 skip,
+    // 6 GUID, 7 size, 8 payload.
+    const bytes blob = frame_rate_guid + size_4 + bytes{0x3C, 0, 0, 0} + unknown_guid +
+                       bytes{24, 0, 0, 0} + low_colour_guid + size_4 + bytes{0x01, 0x02, 0x03, 0x00} +
+                       middle_colour_guid + size_4 + bytes{0x0A, 0x0B, 0x0C, 0x00};
+    const struct {
+        int overreport_on;
+        values expected;
+    } cases[] = {
+        {0, initial},
+        // Inside a payload, where a short read is swallowed: 16 bytes too far plus the skip of the
+        // "remaining" 4 would land on the low_colour record inside the unknown payload.
+        {2, initial},
+        {5, initial_with([](values& v) { v.frame_rate = 60; })},
+        {6, initial_with([](values& v) { v.frame_rate = 60; })},
+        {8, initial_with([](values& v) { v.frame_rate = 60; })},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.overreport_on);
+        configuration config;
+        overreporting_reader in(blob, c.overreport_on);
+        try {
+            read_configuration(config, in, no_abort);
+            ADD_FAILURE() << "no exception";
+        } catch (const exception_io_data& e) {
+            EXPECT_STREQ(e.what(), "Unsupported format or corrupted file");
+        }
+        EXPECT_EQ(values_of(config), c.expected);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "host/module_state.h"
 #include "prefs/mode_enumeration.h"
 #include "support/utf8_string.h"
+#include "tests/windows/run_harness.h"
 #include "tests/windows/test_registry.h"
 #include "tests/windows/test_stream.h"
 
@@ -45,14 +46,13 @@ service_base* handed_over(counting_service& service)
     return &service;
 }
 
-// Keeps the module's mode list for the test and puts it back afterwards.
-class saved_mode_list {
-public:
-    saved_mode_list() { saved_.assign(module::mode_list()); }
-    ~saved_mode_list() { module::mode_list().assign(saved_); }
-
-private:
-    display_mode_list saved_;
+// What the module makes its services with, made afresh for a test.
+struct service_parts {
+    test::run_parts run;
+    fire_engine engine{run.window_class, run.host_services};
+    display_mode_list modes;
+    display_mode_list scratch;
+    configuration settings;
 };
 
 TEST(ComponentInfo, ReportsNameVersionAndAboutText)
@@ -96,16 +96,16 @@ TEST(MenuCommand, OneCommandAtIndexZero)
 
 TEST(MenuCommand, DisabledWithoutModesOtherwiseEnabledForEveryIndex)
 {
-    saved_mode_list saved;
-    ASSERT_FALSE(module::engine().is_running());
+    service_parts parts;
+    menu_command_service menu(parts.engine, parts.modes, parts.settings);
     for (const bool has_modes : {false, true}) {
-        module::mode_list().resize(0);
-        if (has_modes) module::mode_list().append({640, 480, 8});
+        parts.modes.resize(0);
+        if (has_modes) parts.modes.append({640, 480, 8});
         for (const std::uint32_t index : {0u, 1u, 5u, 0xFFFFFFFFu}) {
             SCOPED_TRACE(index);
             utf8_string text("untouched");
             std::uint32_t flags = 0xDEADBEEF;
-            EXPECT_TRUE(menu().display_state(index, text, &flags));
+            EXPECT_TRUE(menu.display_state(index, text, &flags));
             EXPECT_EQ(flags, has_modes ? 0u : 1u);
             EXPECT_STREQ(text.text(), index == 0 ? "Pyrelle visualisation" : "untouched");
         }
@@ -114,72 +114,71 @@ TEST(MenuCommand, DisabledWithoutModesOtherwiseEnabledForEveryIndex)
 
 TEST(MenuCommand, ExecuteTogglesARunShownCheckedWhileItGoes)
 {
-    saved_mode_list saved;
     test::test_stream stream;
     test::test_manager manager(stream);
     test::test_registry registry;
     registry.add(visualisation_manager_class, &manager);
-    orvanel_get_interface(&registry, ::GetModuleHandleW(nullptr));
-    module::mode_list().resize(0);
-    module::mode_list().append({640, 480, 8});
-    module::settings().reset();
+    service_parts parts;
+    parts.run.host_services.use(&registry);
+    parts.modes.append({640, 480, 8});
+    menu_command_service menu(parts.engine, parts.modes, parts.settings);
 
     counting_service callback;
-    menu().execute(0, handed_over(callback));
+    menu.execute(0, handed_over(callback));
     EXPECT_EQ(callback.references(), 0);
-    ASSERT_TRUE(module::engine().is_running());
+    ASSERT_TRUE(parts.engine.is_running());
 
     // Checked whatever the mode list holds and whatever the index.
     for (const bool has_modes : {true, false}) {
-        if (!has_modes) module::mode_list().resize(0);
+        if (!has_modes) parts.modes.resize(0);
         for (const std::uint32_t index : {0u, 1u, 9u}) {
             utf8_string text;
             std::uint32_t flags = 0;
-            EXPECT_TRUE(menu().display_state(index, text, &flags));
+            EXPECT_TRUE(menu.display_state(index, text, &flags));
             EXPECT_EQ(flags, 2u) << "index " << index << (has_modes ? "" : ", no modes");
         }
     }
 
-    menu().execute(0, handed_over(callback));
-    EXPECT_FALSE(module::engine().is_running());
+    menu.execute(0, handed_over(callback));
+    EXPECT_FALSE(parts.engine.is_running());
     EXPECT_EQ(callback.references(), 0);
     EXPECT_EQ(stream.references.load(), 0);
-    orvanel_get_interface(nullptr, ::GetModuleHandleW(nullptr));
 }
 
 TEST(MenuCommand, ExecuteWithAnotherIndexOnlyReleasesTheCallback)
 {
-    saved_mode_list saved;
-    module::mode_list().resize(0);
-    module::mode_list().append({640, 480, 8});
+    service_parts parts;
+    parts.modes.append({640, 480, 8});
+    menu_command_service menu(parts.engine, parts.modes, parts.settings);
     counting_service callback;
-    menu().execute(1, handed_over(callback));
+    menu.execute(1, handed_over(callback));
     EXPECT_EQ(callback.references(), 0);
-    EXPECT_FALSE(module::engine().is_running());
+    EXPECT_FALSE(parts.engine.is_running());
 }
 
 TEST(Lifecycle, StartUpBuildsTheModeListAndShutDownLeavesEverything)
 {
-    saved_mode_list saved;
-    auto& hooks = module_service<lifecycle>(lifecycle_class);
-    module::mode_list().resize(0);
+    service_parts parts;
+    lifecycle_service hooks(display_modes{parts.modes, parts.scratch});
     hooks.on_start();
-    ASSERT_FALSE(module::mode_list().empty());
+    ASSERT_FALSE(parts.modes.empty());
 
     display_mode_list expected;
-    ASSERT_TRUE(enumerate_display_modes(expected));
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), module::mode_list().begin(), module::mode_list().end()));
+    display_mode_list scratch;
+    ASSERT_TRUE(enumerate_display_modes(expected, scratch));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), parts.modes.begin(), parts.modes.end()));
 
     hooks.on_shutdown();
-    EXPECT_EQ(module::mode_list().count(), expected.count());
+    EXPECT_EQ(parts.modes.count(), expected.count());
 }
 
 TEST(PlaybackListener, EventsSetAndClearThePauseFlag)
 {
-    auto& listener = module_service<playback_listener>(playback_listener_class);
+    service_parts parts;
+    playback_listener_service listener(parts.engine);
     EXPECT_EQ(listener.event_mask(), (1u << 1) | (1u << 2) | (1u << 4));  // new track, stop, pause
     playback_events& events = listener;
-    fire_engine& engine = module::engine();
+    fire_engine& engine = parts.engine;
     counting_service track;
 
     struct step {
@@ -213,7 +212,6 @@ TEST(PlaybackListener, EventsSetAndClearThePauseFlag)
         EXPECT_EQ(track.references(), 0) << "a reference an event brought was kept";
     }
     EXPECT_EQ(track.releases(), 4u);
-    engine.set_paused(false);
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <vector>
 
-#include "support/win32_handles.h"
 #include "support/critical_section.h"
+#include "support/member_window_procedure.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle {
 namespace {
@@ -127,6 +129,57 @@ TEST(CriticalSection, TryLockFailsWhileAnotherThreadHoldsIt)
         EXPECT_EQ(try_elsewhere(section), 0u);
     }
     EXPECT_EQ(try_elsewhere(section), 1u);
+}
+
+// A window whose WM_DESTROY records whether its owner still named it, as the run's tear-down
+// needs the window while it is destroyed.
+struct watched_window {
+    window_handle* owner = nullptr;
+    bool named_during_destroy = false;
+    bool destroyed = false;
+
+    LRESULT handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        if (message == WM_DESTROY) {
+            named_during_destroy = owner->get() == window;
+            destroyed = true;
+        }
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    }
+    void attached(HWND) noexcept {}
+    void detached() noexcept { owner->forget(); }
+    void failed(const std::exception&) noexcept {}
+};
+
+TEST(WindowHandle, ResetDestroysAndClearsAfterTheLastMessages)
+{
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = member_window_procedure<watched_window>;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"pyrelle holders test";
+    ASSERT_NE(::RegisterClassExW(&window_class), 0);
+
+    for (const bool by_owner : {true, false}) {
+        SCOPED_TRACE(by_owner ? "reset" : "DestroyWindow behind the owner's back");
+        window_handle held;
+        watched_window watched;
+        watched.owner = &held;
+        held.adopt(::CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     window_class.hInstance, &watched));
+        ASSERT_TRUE(held);
+        HWND const window = held.get();
+        if (by_owner) {
+            held.reset();
+        } else {
+            ::DestroyWindow(window);
+        }
+        EXPECT_TRUE(watched.destroyed);
+        EXPECT_TRUE(watched.named_during_destroy);
+        EXPECT_FALSE(held) << "WM_NCDESTROY lets go of the handle";
+        EXPECT_FALSE(::IsWindow(window));
+    }
+    ::UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
 }
 
 }  // namespace

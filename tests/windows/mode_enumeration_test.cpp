@@ -11,7 +11,6 @@
 #include <ostream>
 #include <vector>
 
-#include "host/module_state.h"
 #include "prefs/mode_enumeration.h"
 #include "support/win32_handles.h"
 
@@ -51,12 +50,13 @@ TEST(ModeEnumeration, ListsTheAdaptersEightBitModesInItsOrder)
                  [](const display_mode& m) { return m.bits_per_pixel == 8; });
 
     display_mode_list modes;
-    ASSERT_TRUE(enumerate_display_modes(modes));
+    display_mode_list scratch;
+    ASSERT_TRUE(enumerate_display_modes(modes, scratch));
     EXPECT_EQ(records_of(modes), expected);
     EXPECT_EQ(modes.capacity(), modes.count());
     EXPECT_NE(std::find(expected.begin(), expected.end(), display_mode{640, 480, 8}), expected.end());
     // What the callback collected stays in the scratch list until the next enumeration.
-    EXPECT_EQ(records_of(module::scratch_list()), expected);
+    EXPECT_EQ(records_of(scratch), expected);
 }
 
 TEST(ModeEnumeration, TwoEnumerationsInARowAgree)
@@ -64,9 +64,12 @@ TEST(ModeEnumeration, TwoEnumerationsInARowAgree)
     display_mode_list first;
     display_mode_list second;
     second.append({1, 2, 8});  // replaced, not added to
-    ASSERT_TRUE(enumerate_display_modes(first));
-    ASSERT_TRUE(enumerate_display_modes(second));
+    display_mode_list scratch;
+    scratch.append({3, 4, 8});  // cleared before each enumeration
+    ASSERT_TRUE(enumerate_display_modes(first, scratch));
+    ASSERT_TRUE(enumerate_display_modes(second, scratch));
     EXPECT_EQ(records_of(first), records_of(second));
+    EXPECT_EQ(records_of(scratch), records_of(first));
 }
 
 }  // namespace

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "config/configuration.h"
-#include "host/credits.h"
-#include "host/module_state.h"
 #include "host/service_lookup.h"
-#include "prefs/mode_enumeration.h"
-#include "prefs/resource_ids.h"
 #include "host_standin/shared/shared_automation.h"
+#include "prefs/mode_enumeration.h"
+#include "prefs/preferences_page.h"
+#include "prefs/resource_ids.h"
+#include "support/credits.h"
 #include "support/utf8_string.h"
 #include "tests/windows/test_registry.h"
 
@@ -175,12 +175,11 @@ protected:
     void SetUp() override
     {
         registry_.add(host_information_class, &host_information_);
-        orvanel_get_interface(&registry_, GetModuleHandleW(nullptr));
-        settings().reset();
         parent_ = CreateWindowExW(0, L"Static", L"Host preferences", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 450,
                                   nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(parent_, nullptr);
-        ASSERT_TRUE(enumerate_display_modes(modes_));
+        display_mode_list scratch;
+        ASSERT_TRUE(enumerate_display_modes(modes_, scratch));
         ASSERT_FALSE(modes_.empty());
     }
 
@@ -188,20 +187,10 @@ protected:
     {
         if (dialog_ != nullptr) DestroyWindow(dialog_);
         DestroyWindow(parent_);
-        settings().reset();
-        orvanel_get_interface(nullptr, GetModuleHandleW(nullptr));
     }
 
-    static configuration& settings() { return module::settings(); }
-
-    static preferences_page& page()
-    {
-        service_ref out;
-        for (service_entry* e = module::first_entry(); e != nullptr; e = e->next) {
-            if (*e->service_class == preferences_page_class) e->instantiate(out);
-        }
-        return *static_cast<preferences_page*>(out.get());
-    }
+    configuration& settings() { return settings_; }
+    settings_page& page() { return page_; }
 
     void open()
     {
@@ -236,13 +225,21 @@ protected:
     counting_service host_information_{host_information_class, "2.1.0"};
     test::test_registry registry_;
     display_mode_list modes_;  // what the adapter offers
+
+    // What the module makes its page with.
+    test::registry_finder host_services_{&registry_};
+    HINSTANCE instance_ = GetModuleHandleW(nullptr);  // where the dialog template is linked
+    configuration settings_;
+    display_mode_list page_modes_;
+    display_mode_list scratch_;
+    settings_page page_{instance_, settings_, display_modes{page_modes_, scratch_}, host_services_};
     HWND parent_ = nullptr;
     HWND dialog_ = nullptr;
 };
 
 TEST_F(PreferencesPage, IdentifiesItselfToTheHost)
 {
-    preferences_page& p = page();
+    const settings_page& p = page();
     EXPECT_STREQ(p.page_name(), "Pyrelle visualisation");
     EXPECT_EQ(p.page_guid(), (guid{0xF7FAB292, 0x4B36, 0x4956, {0x8E, 0x27, 0x36, 0x01, 0xE7, 0xE3, 0x57, 0xF3}}));
     EXPECT_EQ(p.page_parent_guid(), (guid{0x494326C8, 0x88FF, 0x4265, {0xB2, 0xB2, 0xE6, 0x47, 0x0B, 0xEE, 0x13, 0xB3}}));
@@ -309,7 +306,7 @@ TEST_F(PreferencesPage, OpensWithTheModesListedAndTheInitialSettingsShown)
     EXPECT_FALSE(notice_shown());
     EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_USER), reinterpret_cast<LONG_PTR>(&page()));
     // Opening rebuilt the module's list.
-    EXPECT_TRUE(std::equal(modes_.begin(), modes_.end(), module::mode_list().begin(), module::mode_list().end()));
+    EXPECT_TRUE(std::equal(modes_.begin(), modes_.end(), page_modes_.begin(), page_modes_.end()));
 }
 
 TEST_F(PreferencesPage, OpensWithStoredFlowSwitchesChecked)
@@ -462,7 +459,7 @@ TEST_F(PreferencesPage, ResetChangesTheSettingsButNotAnOpenPage)
     settings().low_flow.value = 1;
     settings().frame_rate.value = 60;
     open();
-    module::mode_list().resize(0);
+    page_modes_.resize(0);
 
     page().reset();
 
@@ -474,7 +471,7 @@ TEST_F(PreferencesPage, ResetChangesTheSettingsButNotAnOpenPage)
     EXPECT_EQ(settings().middle_flow.value, 0);
     EXPECT_EQ(settings().low_flow.value, 0);
     EXPECT_EQ(settings().frame_rate.value, 24);
-    EXPECT_EQ(module::mode_list().count(), modes_.count()) << "reset rebuilds the mode list";
+    EXPECT_EQ(page_modes_.count(), modes_.count()) << "reset rebuilds the mode list";
 
     EXPECT_EQ(selection(), 2);
     EXPECT_TRUE(checked(IDC_HIGH_FLOW));
@@ -496,20 +493,20 @@ TEST_F(PreferencesPage, HelpAddressEndsWithThePagesOwnPart)
 TEST_F(PreferencesPage, HelpAddressLookupFailuresReachTheHost)
 {
     test::test_registry without_information;
-    orvanel_get_interface(&without_information, GetModuleHandleW(nullptr));
+    host_services_.use(&without_information);
     utf8_string url;
     EXPECT_THROW(page().help_url(url), exception_service_not_found);
 
     test::test_registry with_two;
     with_two.add(host_information_class, &host_information_, 2);
-    orvanel_get_interface(&with_two, GetModuleHandleW(nullptr));
+    host_services_.use(&with_two);
     EXPECT_THROW(page().help_url(url), exception_service_duplicated);
     EXPECT_EQ(host_information_.add_refs(), 0u);
 }
 
 TEST_F(PreferencesPage, CreateWindowGivesNullWhenTheTemplateIsMissing)
 {
-    orvanel_get_interface(&registry_, GetModuleHandleW(L"kernel32.dll"));
+    instance_ = GetModuleHandleW(L"kernel32.dll");
     EXPECT_EQ(page().create_window(parent_), nullptr);
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "bench/windows/bench_clock.h"
-#include "host/module_state.h"
 #include "support/win32_handles.h"
 #include "support/utf16_buffer.h"
 
@@ -55,12 +54,12 @@ screen_mode current_screen_mode()
     return {desc.dwWidth, desc.dwHeight, desc.ddpfPixelFormat.dwRGBBitCount};
 }
 
-bool run_window_class_registered()
+bool run_window_class_registered(const run_window_class& window_class)
 {
-    const utf16_buffer name(module::window_class_name().text());
+    const utf16_buffer name(window_class.name().text());
     WNDCLASSEXW found{};
     found.cbSize = sizeof(found);
-    return ::GetClassInfoExW(module::instance(), reinterpret_cast<const wchar_t*>(name.data()), &found) != FALSE;
+    return ::GetClassInfoExW(window_class.instance(), reinterpret_cast<const wchar_t*>(name.data()), &found) != FALSE;
 }
 
 }  // namespace test

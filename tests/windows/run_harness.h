@@ -10,6 +10,9 @@
 
 #include "fire/fire_engine.h"
 #include "fire/fire_palette.h"
+#include "fire/run_window_class.h"
+#include "support/utf8_string.h"
+#include "tests/windows/test_registry.h"
 
 namespace pyrelle {
 
@@ -33,15 +36,24 @@ struct screen_mode {
 bool operator==(const screen_mode& a, const screen_mode& b);
 screen_mode current_screen_mode();
 
-// Whether the run window's class is registered for the module's instance.
-bool run_window_class_registered();
+// What the module makes its fire_engine with, made afresh for a test: the run window's class
+// under the module's class name for this executable, and host lookups through a test registry.
+struct run_parts {
+    registry_finder host_services;
+    utf8_string class_name{"{A25BCA8A-BB31-4738-861F-42907A2FB640}"};
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    run_window_class window_class{class_name, instance};
+};
+
+// Whether the run window's class is registered for the instance that `window_class` names.
+bool run_window_class_registered(const run_window_class& window_class);
 
 }  // namespace test
 
 // Reads and pokes a run from the test thread. Whatever touches the surfaces or the heat field
 // holds the engine's lock, so the render thread drops its frames meanwhile.
 struct fire_engine_inspector {
-    static HWND window(const fire_engine& engine) { return engine.window_; }
+    static HWND window(const fire_engine& engine) { return engine.window_.get(); }
     static bool has_render_thread(const fire_engine& engine) { return static_cast<bool>(engine.render_thread_); }
     static bool render_thread_ended(const fire_engine& engine);
     static bool has_direct_draw(const fire_engine& engine) { return static_cast<bool>(engine.direct_draw_); }

@@ -72,17 +72,14 @@ protected:
         pump_messages(20);
         EXPECT_FALSE(engine_.is_running());
         EXPECT_TRUE(test::current_screen_mode() == desktop_) << "display mode not restored";
-        EXPECT_FALSE(test::run_window_class_registered());
-        EXPECT_EQ(window_class_use_count(), 0);
-        EXPECT_EQ(window_class_atom(), 0);
+        EXPECT_FALSE(test::run_window_class_registered(parts_.window_class));
+        EXPECT_EQ(parts_.window_class.use_count(), 0);
+        EXPECT_EQ(parts_.window_class.atom(), 0);
         EXPECT_EQ(stream_.references.load(), 0) << "the run's stream was not released";
         EXPECT_FALSE(test::display_kept_on()) << "the display is still kept on";
     }
 
-    static void use_registry(host_service_registry* registry)
-    {
-        orvanel_get_interface(registry, ::GetModuleHandleW(nullptr));
-    }
+    void use_registry(host_service_registry* registry) { parts_.host_services.use(registry); }
 
     void toggle() { toggle_visualisation(engine_, modes_, settings_); }
 
@@ -108,7 +105,8 @@ protected:
     test::test_registry registry_;
     configuration settings_;
     display_mode_list modes_;
-    fire_engine engine_;
+    test::run_parts parts_;
+    fire_engine engine_{parts_.window_class, parts_.host_services};
     test::screen_mode desktop_{};
 };
 
@@ -117,8 +115,8 @@ TEST_F(FireRun, ToggleStartsA640x480RunDrawingAbout24FramesASecondAndEndsIt)
     start_running();
     EXPECT_TRUE(test::current_screen_mode() == (test::screen_mode{640, 480, 8}));
     EXPECT_TRUE(::IsWindowVisible(inspect::window(engine_)));
-    EXPECT_TRUE(test::run_window_class_registered());
-    EXPECT_EQ(window_class_use_count(), 1);
+    EXPECT_TRUE(test::run_window_class_registered(parts_.window_class));
+    EXPECT_EQ(parts_.window_class.use_count(), 1);
     EXPECT_EQ(stream_.references.load(), 1);
     EXPECT_GE(inspect::row_skip(engine_), 0);
 
@@ -151,7 +149,7 @@ TEST_F(FireRun, EscapeEndsTheRunAndOtherInputDoesNot)
         pump_messages(100);
         EXPECT_FALSE(engine_.is_running());
         EXPECT_FALSE(::IsWindow(window));
-        EXPECT_FALSE(test::run_window_class_registered());
+        EXPECT_FALSE(test::run_window_class_registered(parts_.window_class));
         EXPECT_TRUE(test::current_screen_mode() == desktop_);
     }
 }
@@ -400,9 +398,8 @@ TEST_F(FireRun, MissingManagerStrandsTheRunUntilEscapeOrToggle)
             toggle();
         }
         EXPECT_FALSE(engine_.is_running());
-        EXPECT_FALSE(test::run_window_class_registered());
+        EXPECT_FALSE(test::run_window_class_registered(parts_.window_class));
     }
-    use_registry(&registry_);
 }
 
 TEST_F(FireRun, WindowIsAScreenSizedPopupOfTheNamedClass)
@@ -445,7 +442,6 @@ TEST_F(FireRun, WindowIsAScreenSizedPopupOfTheNamedClass)
     EXPECT_EQ(found.lpszMenuName, nullptr);
 
     toggle();
-    use_registry(&registry_);
 }
 
 TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
@@ -659,12 +655,13 @@ TEST_F(FireRun, SecondOpenWhileRunningIsRefused)
     EXPECT_EQ(engine_.open(other), nullptr);
     EXPECT_EQ(inspect::window(engine_), window);
     EXPECT_EQ(inspect::width(engine_), 640);
-    EXPECT_EQ(window_class_use_count(), 1);
+    EXPECT_EQ(parts_.window_class.use_count(), 1);
 }
 
 TEST(FireEngine, IdleEngineTearsDownAndClosesHarmlessly)
 {
-    fire_engine engine;
+    test::run_parts parts;
+    fire_engine engine{parts.window_class, parts.host_services};
     EXPECT_FALSE(engine.is_running());
     EXPECT_TRUE(engine.tear_down());
     EXPECT_TRUE(engine.tear_down());

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "config/config_blob.h"
-#include "config/memory_reader.h"
-#include "config/memory_writer.h"
+#include "config/streams.h"
 #include "host/host_interfaces.h"
 #include "host/module_state.h"
 #include "tests/windows/test_registry.h"

@@ -1,5 +1,7 @@
 #include "tests/windows/test_registry.h"
 
+#include "host/service_lookup.h"
+
 namespace pyrelle::test {
 
 std::uint32_t counting_service::release()
@@ -69,6 +71,14 @@ std::uint32_t test_registry::instance_count(std::uint32_t class_handle)
 {
     const registration* const found = find(class_handle);
     return found != nullptr ? found->instances : 0;
+}
+
+void registry_finder::find(const guid& service_class, service_ref& out) const
+{
+    if (registry_ == nullptr) {
+        throw exception_service_not_found();
+    }
+    find_unique_service(*registry_, service_class, out);
 }
 
 }  // namespace pyrelle::test

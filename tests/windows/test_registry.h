@@ -70,4 +70,17 @@ private:
     std::uint32_t create_calls_ = 0;
 };
 
+// What the tests hand the parts that look up host services: the module's unique lookup through a
+// registry of the test's choosing; with none, every lookup finds nothing.
+class registry_finder final : public service_finder {
+public:
+    explicit registry_finder(host_service_registry* registry = nullptr) noexcept : registry_(registry) {}
+    void use(host_service_registry* registry) noexcept { registry_ = registry; }
+
+    void find(const guid& service_class, service_ref& out) const override;
+
+private:
+    host_service_registry* registry_;
+};
+
 }  // namespace pyrelle::test

@@ -9,8 +9,7 @@
 #include <stdexcept>
 
 #include "config/config_blob.h"
-#include "config/memory_writer.h"
-#include "config/module_reader.h"
+#include "config/streams.h"
 #include "tools/pyrelle/output_file.h"
 
 namespace pyrelle::tools {
