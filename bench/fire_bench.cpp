@@ -103,12 +103,14 @@ bool same_bytes(frame_size s, const std::vector<float>& samples, int frames)
     std::vector<std::uint8_t> heat_a, heat_b, surface_a(pixels), surface_b(pixels);
     std::thread([&] {
         scalar_frame f(s);
-        for (int k = 0; k < frames; ++k) f.draw(samples, surface_a.data());
+        for (int k = 0; k < frames; ++k)
+            f.draw(samples, surface_a.data());
         heat_a = f.heat();
     }).join();
     std::thread([&] {
         simulation_frame f(s);
-        for (int k = 0; k < frames; ++k) f.draw(samples, surface_b.data());
+        for (int k = 0; k < frames; ++k)
+            f.draw(samples, surface_b.data());
         heat_b = f.heat();
     }).join();
     return heat_a == heat_b && surface_a == surface_b;

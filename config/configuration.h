@@ -22,11 +22,11 @@ namespace pyrelle {
 class config_var {
 public:
     // Writes the value's stored bytes.
-    virtual void write_value(stream_writer& out, abort_signal& abort) = 0;            // slot 0
+    virtual void write_value(stream_writer& out, abort_signal& abort) = 0;  // slot 0
     // Reads the value from a record's payload. `in` ends where the payload ends; `payload_size`
     // is the record's byte count (both kinds read their fixed width and ignore it).
     virtual void read_value(stream_reader& in, std::uint32_t payload_size,
-                            abort_signal& abort) = 0;                                 // slot 1
+                            abort_signal& abort) = 0;  // slot 1
 
     config_var(const config_var&) = delete;
     config_var& operator=(const config_var&) = delete;
@@ -44,7 +44,9 @@ protected:
 class config_int final : public config_var {
 public:
     config_int(config_var*& list_head, const pyrelle::guid& id, std::int32_t initial) noexcept
-        : config_var(list_head, id), value(initial) {}
+        : config_var(list_head, id), value(initial)
+    {
+    }
 
     void write_value(stream_writer& out, abort_signal& abort) override;
     // Stores the value only once all 4 bytes have arrived.
@@ -58,7 +60,9 @@ public:
 class config_bool final : public config_var {
 public:
     config_bool(config_var*& list_head, const pyrelle::guid& id, std::uint8_t initial) noexcept
-        : config_var(list_head, id), value(initial) {}
+        : config_var(list_head, id), value(initial)
+    {
+    }
 
     void write_value(stream_writer& out, abort_signal& abort) override;
     void read_value(stream_reader& in, std::uint32_t payload_size, abort_signal& abort) override;
@@ -76,7 +80,7 @@ constexpr std::int32_t initial_display_mode_index = 0;
 constexpr std::uint8_t initial_high_flow = 0;
 constexpr std::uint8_t initial_middle_flow = 0;
 constexpr std::uint8_t initial_low_flow = 0;
-constexpr std::int32_t initial_frame_rate = 24;             // frames per second
+constexpr std::int32_t initial_frame_rate = 24;  // frames per second
 
 // Identities in the host's store; changing one orphans every stored value of that variable.
 constexpr guid high_colour_id{0x565C55CD, 0x697B, 0x4D38, {0x88, 0xF2, 0xD5, 0xA7, 0x07, 0x06, 0x1C, 0x1A}};

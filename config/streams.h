@@ -34,11 +34,11 @@ public:
     // the data has ended.
     virtual std::uint32_t read(void* buffer, std::uint32_t count, abort_signal& abort) = 0;  // 0
     // Reads exactly `count` bytes or throws exception_io_data_truncation.
-    virtual void read_exact(void* buffer, std::uint32_t count, abort_signal& abort) = 0;     // 1
+    virtual void read_exact(void* buffer, std::uint32_t count, abort_signal& abort) = 0;  // 1
     // Skips up to `count` bytes; returns how many were skipped.
-    virtual std::uint64_t skip(std::uint64_t count, abort_signal& abort) = 0;                // 2
+    virtual std::uint64_t skip(std::uint64_t count, abort_signal& abort) = 0;  // 2
     // Skips exactly `count` bytes or throws exception_io_data_truncation.
-    virtual void skip_exact(std::uint64_t count, abort_signal& abort) = 0;                   // 3
+    virtual void skip_exact(std::uint64_t count, abort_signal& abort) = 0;  // 3
 
 protected:
     stream_reader() = default;
@@ -50,7 +50,7 @@ protected:
 class stream_writer {
 public:
     // Writes all `count` bytes of `buffer` or throws.
-    virtual void write(const void* buffer, std::uint32_t count, abort_signal& abort) = 0;    // 0
+    virtual void write(const void* buffer, std::uint32_t count, abort_signal& abort) = 0;  // 0
 
 protected:
     stream_writer() = default;
@@ -116,8 +116,7 @@ protected:
 class limited_reader final : public module_reader {
 public:
     // `source` is not owned and must outlive the limited_reader.
-    limited_reader(stream_reader& source, std::uint32_t limit) noexcept
-        : source_(source), remaining_(limit) {}
+    limited_reader(stream_reader& source, std::uint32_t limit) noexcept : source_(source), remaining_(limit) {}
 
     // Asks `source` for min(count, remaining) bytes and counts what arrived against the limit.
     // A source that reports more than it was asked for throws exception_io_data, and from then
@@ -145,7 +144,9 @@ class memory_reader final : public module_reader {
 public:
     // The bytes are not copied and must outlive the reader.
     memory_reader(const void* data, std::size_t size) noexcept
-        : data_(static_cast<const std::uint8_t*>(data)), size_(size) {}
+        : data_(static_cast<const std::uint8_t*>(data)), size_(size)
+    {
+    }
 
     std::uint32_t read(void* buffer, std::uint32_t count, abort_signal& abort) override;
 

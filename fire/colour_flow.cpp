@@ -57,9 +57,7 @@ void advance_colour_flow(colour_flow& f) noexcept
             build_ramp(a.ramp, a.from, a.to);
         });
     }
-    const auto shown = [&f](bool flows, const colour* ramp, colour fixed) {
-        return flows ? ramp[f.flow_step] : fixed;
-    };
+    const auto shown = [&f](bool flows, const colour* ramp, colour fixed) { return flows ? ramp[f.flow_step] : fixed; };
     build_palette(f.palette_entries, shown(f.colours.low_flow, f.low_ramp, f.colours.low),
                   shown(f.colours.middle_flow, f.middle_ramp, f.colours.middle),
                   shown(f.colours.high_flow, f.high_ramp, f.colours.high));

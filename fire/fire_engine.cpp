@@ -16,7 +16,7 @@ constexpr DWORD exclusive_level =
 static_assert(exclusive_level == 0x453, "the cooperative level the run has always asked for");
 constexpr DWORD default_refresh_rate = 0;
 constexpr DWORD no_display_mode_flags = 0;
-constexpr DWORD back_buffer_count = 2;  // triple buffering
+constexpr DWORD back_buffer_count = 2;      // triple buffering
 constexpr LONGLONG first_expiry = -100000;  // relative, in 100 ns units: 10 ms
 constexpr wchar_t frame_timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
 
@@ -74,9 +74,8 @@ LRESULT fire_engine::set_up()
     if (FAILED(direct_draw_->SetCooperativeLevel(window_.get(), exclusive_level))) {
         return give_up();
     }
-    if (FAILED(direct_draw_->SetDisplayMode(static_cast<DWORD>(width_), static_cast<DWORD>(height_),
-                                            bits_per_pixel_, default_refresh_rate,
-                                            no_display_mode_flags))) {
+    if (FAILED(direct_draw_->SetDisplayMode(static_cast<DWORD>(width_), static_cast<DWORD>(height_), bits_per_pixel_,
+                                            default_refresh_rate, no_display_mode_flags))) {
         return give_up();
     }
 

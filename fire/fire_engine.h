@@ -127,7 +127,7 @@ private:
 
     run_window_class& window_class_;
     const service_finder& host_services_;
-    class_use class_use_;  // the run window's use of the class, from open until the window is gone
+    class_use class_use_;   // the run window's use of the class, from open until the window is gone
     window_handle window_;  // non-null exactly while the run's window exists
 
     // The render thread and the module's unload. FreeLibrary runs the engine's destructor, and

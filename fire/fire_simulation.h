@@ -66,7 +66,7 @@ private:
     mutable std::vector<std::uint8_t> heat_;
     mutable bool propagation_owed_ = false;
     std::vector<std::uint32_t> spread_;  // sample_spread for spread_count_ samples
-    std::uint32_t spread_count_ = 0;      // 0: no table yet
+    std::uint32_t spread_count_ = 0;     // 0: no table yet
     std::vector<palette_entry> palette_;
     std::vector<colour> low_ramp_, middle_ramp_, high_ramp_;
     colour_flow flow_;  // points at the tables above

@@ -150,7 +150,8 @@ void propagate_heat_and_copy(std::uint8_t* heat, std::int32_t width, std::int32_
         const auto row = static_cast<std::size_t>(first);
         copy_frame(destination + row * pitch, heat + row * w, width, count, row_skip);
     };
-    const std::int32_t copied = for_each_pass(heat, width, height, fast_run, [&](std::int32_t k) { copy_rows(2 * k, 2); });
+    const std::int32_t copied =
+        for_each_pass(heat, width, height, fast_run, [&](std::int32_t k) { copy_rows(2 * k, 2); });
     copy_rows(copied, height - copied);  // the audio and noise rows below the filter's reach
 }
 

@@ -19,8 +19,8 @@ std::size_t heat_field_bytes(std::int32_t width, std::int32_t height) noexcept;
 // from 2 x width draws of the calling thread's next_random(). A sample becomes the low 8 bits of
 // (sample * 512) truncated to 32 bits; out-of-range values and NaN give 0. With no samples nothing
 // is written and nothing is drawn.
-void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height,
-                      const float* samples, std::uint32_t sample_count) noexcept;
+void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
+                      std::uint32_t sample_count) noexcept;
 
 // For `sample_count` samples, the offset each column takes into each half of them (the sample
 // seed_bottom_rows picks): `width` entries. It costs a division per column, so a caller seeding
@@ -38,8 +38,8 @@ void propagate_heat(std::uint8_t* heat, std::int32_t width, std::int32_t height)
 
 // propagate_heat, then copy_frame of the result, in one pass over the field: what the filter
 // writes goes to the surface as well, and only the rows below its reach are copied afterwards.
-void propagate_heat_and_copy(std::uint8_t* heat, std::int32_t width, std::int32_t height,
-                             std::uint8_t* destination, std::int32_t row_skip) noexcept;
+void propagate_heat_and_copy(std::uint8_t* heat, std::int32_t width, std::int32_t height, std::uint8_t* destination,
+                             std::int32_t row_skip) noexcept;
 
 // The same filter one position at a time: the reference that propagate_heat must match byte for
 // byte, kept for the tests and the benchmark.
@@ -47,7 +47,7 @@ void propagate_heat_reference(std::uint8_t* heat, std::int32_t width, std::int32
 
 // Copies rows 0 .. h-1 to surface memory, stepping over `row_skip` bytes after each destination
 // row (surface pitch minus width). With row_skip 0 it is one block copy.
-void copy_frame(std::uint8_t* destination, const std::uint8_t* heat, std::int32_t width,
-                std::int32_t height, std::int32_t row_skip) noexcept;
+void copy_frame(std::uint8_t* destination, const std::uint8_t* heat, std::int32_t width, std::int32_t height,
+                std::int32_t row_skip) noexcept;
 
 }  // namespace pyrelle

@@ -34,7 +34,9 @@ std::size_t filter_row_blocks(std::uint8_t* heat, std::size_t w, std::size_t sta
     std::size_t p = start;
 #if defined(__SSE2__)
     const auto block = [heat, w](std::size_t q) {
-        const auto load = [heat](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + at)); };
+        const auto load = [heat](std::size_t at) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + at));
+        };
         __m128i cooled, next;
         filter_block(load(q + 2 * w - 1), load(q + 2 * w), load(q + 2 * w + 1), load(q + 4 * w), cooled, next);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(heat + q + w), next);
@@ -60,4 +62,3 @@ std::size_t filter_row_blocks(std::uint8_t* heat, std::size_t w, std::size_t sta
 }
 
 }  // namespace pyrelle
-

@@ -34,8 +34,8 @@ HWND fire_engine::open(const fire_settings& settings)
 
     // WM_CREATE runs set_up before this returns: the run is under way, stranded or already gone.
     HWND const window = ::uCreateWindowEx(0, window_class_.name().text(), component_name, WS_POPUP, 0, 0,
-                                          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
-                                          nullptr, nullptr, window_class_.instance(), this);
+                                          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                          nullptr, window_class_.instance(), this);
     if (window == nullptr) {
         // Never made, or destroyed during its creation; accounting twice is harmless.
         account_window_destroyed();

@@ -20,10 +20,7 @@ void component_info_service::about(text_object& out) { out.set(component_about_t
 
 std::uint32_t menu_command_service::command_count() { return 1; }
 
-guid menu_command_service::command_guid(std::uint32_t index)
-{
-    return index == 0 ? toggle_command_guid : guid{};
-}
+guid menu_command_service::command_guid(std::uint32_t index) { return index == 0 ? toggle_command_guid : guid{}; }
 
 void menu_command_service::command_name(std::uint32_t index, text_object& out)
 {

@@ -36,7 +36,8 @@ public:
 // {27865D33-98EE-4484-9C46-172F9AA1A02B}
 inline constexpr guid toggle_command_guid{0x27865D33, 0x98EE, 0x4484, {0x9C, 0x46, 0x17, 0x2F, 0x9A, 0xA1, 0xA0, 0x2B}};
 // {29272FEC-21C7-4B00-A9A7-01A8CE675EBF}: the host's View, Visualisations group.
-inline constexpr guid visualisations_menu_guid{0x29272FEC, 0x21C7, 0x4B00, {0xA9, 0xA7, 0x01, 0xA8, 0xCE, 0x67, 0x5E, 0xBF}};
+inline constexpr guid visualisations_menu_guid{
+    0x29272FEC, 0x21C7, 0x4B00, {0xA9, 0xA7, 0x01, 0xA8, 0xCE, 0x67, 0x5E, 0xBF}};
 inline constexpr char toggle_command_description[] = "Toggle on/off pyrelle visualisation.";
 inline constexpr std::uint32_t toggle_command_ordering = 0x80000000u;
 

@@ -25,8 +25,8 @@ using service_ref = service_ptr<service_base>;
 // The three operations with which every service object begins, the module's and the host's.
 class service_base {
 public:
-    virtual std::uint32_t release() = 0;                               // 0
-    virtual std::uint32_t add_ref() = 0;                               // 1
+    virtual std::uint32_t release() = 0;  // 0
+    virtual std::uint32_t add_ref() = 0;  // 1
     // True, with `out` holding this object, only for the object's own service class.
     virtual bool query(service_ref& out, const guid& service_class) = 0;  // 2
 
@@ -38,10 +38,10 @@ protected:
 
 class host_service_registry {
 public:
-    virtual std::uint32_t class_of(const guid* service_class) = 0;                               // 0
+    virtual std::uint32_t class_of(const guid* service_class) = 0;  // 0
     // True when `out` now holds instance `index` with one reference for the caller.
     virtual bool create_instance(service_ref& out, std::uint32_t class_handle, std::uint32_t index) = 0;  // 1
-    virtual std::uint32_t instance_count(std::uint32_t class_handle) = 0;                         // 2
+    virtual std::uint32_t instance_count(std::uint32_t class_handle) = 0;                                 // 2
 
 protected:
     ~host_service_registry() = default;
@@ -50,7 +50,8 @@ protected:
 // {0C36A649-9EA0-4F48-B229-0CB2AA9AB6F4}
 constexpr guid host_information_class{0x0C36A649, 0x9EA0, 0x4F48, {0xB2, 0x29, 0x0C, 0xB2, 0xAA, 0x9A, 0xB6, 0xF4}};
 // {98B00B13-8C0E-49FF-B17C-5E537D3AE4B7}
-constexpr guid visualisation_manager_class{0x98B00B13, 0x8C0E, 0x49FF, {0xB1, 0x7C, 0x5E, 0x53, 0x7D, 0x3A, 0xE4, 0xB7}};
+constexpr guid visualisation_manager_class{
+    0x98B00B13, 0x8C0E, 0x49FF, {0xB1, 0x7C, 0x5E, 0x53, 0x7D, 0x3A, 0xE4, 0xB7}};
 
 class host_information : public service_base {
 public:
@@ -65,18 +66,18 @@ protected:
 // host's visualisation stream fills.
 class audio_chunk {
 public:
-    virtual float* samples() = 0;                                             // 0
-    virtual const float* samples_const() = 0;                                 // 1, same pointer
-    virtual std::uint32_t sample_count() = 0;                                 // 2
+    virtual float* samples() = 0;              // 0
+    virtual const float* samples_const() = 0;  // 1, same pointer
+    virtual std::uint32_t sample_count() = 0;  // 2
     // Holds exactly `count` floats afterwards, keeping the first ones; throws std::bad_alloc.
-    virtual void set_sample_count(std::uint32_t count) = 0;                   // 3
-    virtual std::uint32_t host_value_1() = 0;                                 // 4
-    virtual void set_host_value_1(std::uint32_t value) = 0;                   // 5
-    virtual std::uint32_t host_value_2() = 0;                                 // 6
-    virtual std::uint32_t host_value_3() = 0;                                 // 7
+    virtual void set_sample_count(std::uint32_t count) = 0;                              // 3
+    virtual std::uint32_t host_value_1() = 0;                                            // 4
+    virtual void set_host_value_1(std::uint32_t value) = 0;                              // 5
+    virtual std::uint32_t host_value_2() = 0;                                            // 6
+    virtual std::uint32_t host_value_3() = 0;                                            // 7
     virtual void set_host_values_2_3(std::uint32_t value_2, std::uint32_t value_3) = 0;  // 8
-    virtual std::uint32_t host_value_4() = 0;                                 // 9
-    virtual void set_host_value_4(std::uint32_t value) = 0;                   // 10
+    virtual std::uint32_t host_value_4() = 0;                                            // 9
+    virtual void set_host_value_4(std::uint32_t value) = 0;                              // 10
 
 protected:
     ~audio_chunk() = default;
@@ -88,11 +89,11 @@ constexpr std::uint32_t requested_chunk_size = 4096;
 class visualisation_stream : public service_base {
 public:
     // True with the playing position in seconds; false when there is no audio.
-    virtual bool current_time(double* time) = 0;                                         // 3
-    virtual bool is_active() = 0;                                                        // 4, unused here
+    virtual bool current_time(double* time) = 0;  // 3
+    virtual bool is_active() = 0;                 // 4, unused here
     // True when it filled the chunk with audio for that time.
-    virtual bool fill_chunk(audio_chunk& chunk, double time, std::uint32_t size) = 0;    // 5
-    virtual void set_channel_mode(std::uint32_t mode) = 0;                              // 6, unused here
+    virtual bool fill_chunk(audio_chunk& chunk, double time, std::uint32_t size) = 0;  // 5
+    virtual void set_channel_mode(std::uint32_t mode) = 0;                             // 6, unused here
     // Fills the chunk with data of the same form; for when fill_chunk failed.
     virtual bool fill_chunk_fallback(audio_chunk& chunk, double time, std::uint32_t size) = 0;  // 7
 
@@ -127,8 +128,8 @@ protected:
 
 class module_interface {
 public:
-    virtual std::uint32_t interface_version() = 0;                                   // 0
-    virtual service_entry* first_entry() = 0;                                        // 1
+    virtual std::uint32_t interface_version() = 0;                                  // 0
+    virtual service_entry* first_entry() = 0;                                       // 1
     virtual void write_configuration(stream_writer& out, abort_signal& abort) = 0;  // 2
     virtual void read_configuration(stream_reader& in, abort_signal& abort) = 0;    // 3
     virtual void set_module_texts(const char* first, const char* file_name) = 0;    // 4
@@ -169,15 +170,15 @@ constexpr std::uint32_t menu_flag_checked = 2;
 
 class menu_command : public service_base {
 public:
-    virtual std::uint32_t command_count() = 0;                                               // 3
-    virtual guid command_guid(std::uint32_t index) = 0;                                      // 4
-    virtual void command_name(std::uint32_t index, text_object& out) = 0;                    // 5
-    virtual bool command_description(std::uint32_t index, text_object& out) = 0;             // 6
-    virtual guid parent_guid() = 0;                                                          // 7
-    virtual std::uint32_t ordering_value() = 0;                                              // 8
+    virtual std::uint32_t command_count() = 0;                                                    // 3
+    virtual guid command_guid(std::uint32_t index) = 0;                                           // 4
+    virtual void command_name(std::uint32_t index, text_object& out) = 0;                         // 5
+    virtual bool command_description(std::uint32_t index, text_object& out) = 0;                  // 6
+    virtual guid parent_guid() = 0;                                                               // 7
+    virtual std::uint32_t ordering_value() = 0;                                                   // 8
     virtual bool display_state(std::uint32_t index, text_object& out, std::uint32_t* flags) = 0;  // 9
     // `callback` carries one reference, which the module releases before returning.
-    virtual void execute(std::uint32_t index, service_base* callback) = 0;                   // 10
+    virtual void execute(std::uint32_t index, service_base* callback) = 0;  // 10
 
 protected:
     ~menu_command() = default;
@@ -195,16 +196,16 @@ protected:
 // The second operation table of the playback listener. Bit n of event_mask() asks for event n.
 class playback_events {
 public:
-    virtual void on_event_0(std::uint64_t value) = 0;          // 0
-    virtual void on_new_track(service_base* track) = 0;        // 1, releases `track`
-    virtual void on_stop(std::uint32_t reason) = 0;            // 2
-    virtual void on_event_3(std::uint64_t value) = 0;          // 3
-    virtual void on_pause(bool paused) = 0;                    // 4
-    virtual void on_event_5(service_base* reference) = 0;      // 5, releases `reference`
-    virtual void on_event_6(std::uint32_t value) = 0;          // 6
-    virtual void on_event_7(std::uint32_t value) = 0;          // 7
-    virtual void on_event_8(std::uint64_t value) = 0;          // 8
-    virtual void on_event_9(std::uint32_t value) = 0;          // 9
+    virtual void on_event_0(std::uint64_t value) = 0;      // 0
+    virtual void on_new_track(service_base* track) = 0;    // 1, releases `track`
+    virtual void on_stop(std::uint32_t reason) = 0;        // 2
+    virtual void on_event_3(std::uint64_t value) = 0;      // 3
+    virtual void on_pause(bool paused) = 0;                // 4
+    virtual void on_event_5(service_base* reference) = 0;  // 5, releases `reference`
+    virtual void on_event_6(std::uint32_t value) = 0;      // 6
+    virtual void on_event_7(std::uint32_t value) = 0;      // 7
+    virtual void on_event_8(std::uint64_t value) = 0;      // 8
+    virtual void on_event_9(std::uint32_t value) = 0;      // 9
 
 protected:
     ~playback_events() = default;
@@ -221,13 +222,13 @@ protected:
 
 class preferences_page : public service_base {
 public:
-    virtual HWND create_window(HWND parent) = 0;     // 3
-    virtual const char* page_name() = 0;             // 4
-    virtual guid page_guid() = 0;                    // 5
-    virtual guid page_parent_guid() = 0;             // 6
-    virtual bool reset_supported() = 0;              // 7
-    virtual void reset() = 0;                        // 8
-    virtual bool help_url(text_object& out) = 0;     // 9
+    virtual HWND create_window(HWND parent) = 0;  // 3
+    virtual const char* page_name() = 0;          // 4
+    virtual guid page_guid() = 0;                 // 5
+    virtual guid page_parent_guid() = 0;          // 6
+    virtual bool reset_supported() = 0;           // 7
+    virtual void reset() = 0;                     // 8
+    virtual bool help_url(text_object& out) = 0;  // 9
 
 protected:
     ~preferences_page() = default;
@@ -252,7 +253,7 @@ protected:
 
 // The module's only export. Stores both arguments and returns the module's interface.
 extern "C" pyrelle::module_interface* __cdecl orvanel_get_interface(pyrelle::host_service_registry* registry,
-                                                                   HINSTANCE module_instance);
+                                                                    HINSTANCE module_instance);
 
 // Functions of the host's `shared` library (shared.dll) that the module imports by name.
 extern "C" {
@@ -260,9 +261,9 @@ extern "C" {
 // CreateWindowExW's arguments in the same order, with the class name and title as UTF-8. The
 // creation messages reach the window procedure before it returns, `param` as the creation
 // parameter. Returns the window or null.
-__declspec(dllimport) HWND __cdecl uCreateWindowEx(DWORD ex_style, const char* class_name, const char* title,
-                                                   DWORD style, int x, int y, int width, int height, HWND parent,
-                                                   HMENU menu, HINSTANCE instance, void* param);
+__declspec(dllimport) HWND
+    __cdecl uCreateWindowEx(DWORD ex_style, const char* class_name, const char* title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 
 // The colour picker: `colour` in is the colour to start from, out the chosen one; `custom_colours`
 // points at 16 COLORREFs. Non-zero when the user accepted a colour.

@@ -40,7 +40,7 @@ module_interface_object the_interface;
 }  // namespace pyrelle
 
 extern "C" pyrelle::module_interface* __cdecl orvanel_get_interface(pyrelle::host_service_registry* registry,
-                                                                   HINSTANCE module_instance)
+                                                                    HINSTANCE module_instance)
 {
     pyrelle::module::set_host(registry, module_instance);
     return &pyrelle::the_interface;

@@ -67,11 +67,9 @@ configuration settings_variables;
 fire_engine the_engine{run_window_class_registration, host_services};
 display_mode_list modes;
 // The page that the preferences page service hands the host; it needs nothing made at load.
-settings_page settings_editor{instance_handle, settings_variables, display_modes{modes, scratch_modes},
-                              host_services};
+settings_page settings_editor{instance_handle, settings_variables, display_modes{modes, scratch_modes}, host_services};
 
-static_service_entry<menu_command_service> menu_command_entry{service_list_head, the_engine, modes,
-                                                              settings_variables};
+static_service_entry<menu_command_service> menu_command_entry{service_list_head, the_engine, modes, settings_variables};
 static_service_entry<preferences_page_service> preferences_page_entry{service_list_head, settings_editor};
 static_service_entry<lifecycle_service> lifecycle_entry{service_list_head, display_modes{modes, scratch_modes}};
 static_service_entry<playback_listener_service> playback_listener_entry{service_list_head, the_engine};

@@ -19,7 +19,8 @@ struct display_mode {
 };
 static_assert(sizeof(display_mode) == 12, "display_mode is three packed 32-bit values");
 
-inline bool operator==(const display_mode& a, const display_mode& b) noexcept {
+inline bool operator==(const display_mode& a, const display_mode& b) noexcept
+{
     return a.width == b.width && a.height == b.height && a.bits_per_pixel == b.bits_per_pixel;
 }
 inline bool operator!=(const display_mode& a, const display_mode& b) noexcept { return !(a == b); }

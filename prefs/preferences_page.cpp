@@ -42,10 +42,7 @@ bool pick_colour(HWND dialog, config_int& colour)
     return true;
 }
 
-void show_restart_notice(HWND dialog)
-{
-    ShowWindow(GetDlgItem(dialog, IDC_RESTART_NOTICE), SW_SHOWNORMAL);
-}
+void show_restart_notice(HWND dialog) { ShowWindow(GetDlgItem(dialog, IDC_RESTART_NOTICE), SW_SHOWNORMAL); }
 
 }  // namespace
 
@@ -54,8 +51,7 @@ HWND settings_page::create_window(HWND parent)
     // The page travels as the creation parameter and lives in the dialog's user data from
     // WM_INITDIALOG to WM_DESTROY; messages outside that span are not handled.
     return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_PREFERENCES), parent,
-                              member_window_procedure<settings_page, dialog_window>,
-                              reinterpret_cast<LPARAM>(this));
+                              member_window_procedure<settings_page, dialog_window>, reinterpret_cast<LPARAM>(this));
 }
 
 const char* settings_page::page_name() const noexcept { return component_name; }
@@ -135,13 +131,16 @@ void settings_page::handle_command(HWND dialog, int control_id)
     configuration& settings = settings_;
     switch (control_id) {
     case IDC_HIGH_COLOUR:
-        if (pick_colour(dialog, settings.high_colour)) show_restart_notice(dialog);
+        if (pick_colour(dialog, settings.high_colour))
+            show_restart_notice(dialog);
         break;
     case IDC_MIDDLE_COLOUR:
-        if (pick_colour(dialog, settings.middle_colour)) show_restart_notice(dialog);
+        if (pick_colour(dialog, settings.middle_colour))
+            show_restart_notice(dialog);
         break;
     case IDC_LOW_COLOUR:
-        if (pick_colour(dialog, settings.low_colour)) show_restart_notice(dialog);
+        if (pick_colour(dialog, settings.low_colour))
+            show_restart_notice(dialog);
         break;
     case IDC_HIGH_FLOW:
         store_check(dialog, IDC_HIGH_FLOW, settings.high_flow);

@@ -15,8 +15,7 @@ inline void store_le32(std::uint8_t* out, std::uint32_t value) noexcept
 
 inline std::uint32_t load_le32(const std::uint8_t* in) noexcept
 {
-    return std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]} << 16 |
-           std::uint32_t{in[3]} << 24;
+    return std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]} << 16 | std::uint32_t{in[3]} << 24;
 }
 
 }  // namespace pyrelle

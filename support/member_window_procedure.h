@@ -44,8 +44,7 @@ struct dialog_window {
 };
 
 template <typename Object, typename Kind = plain_window>
-typename Kind::result_type CALLBACK member_window_procedure(HWND window, UINT message, WPARAM wparam,
-                                                           LPARAM lparam)
+typename Kind::result_type CALLBACK member_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     auto* self = reinterpret_cast<Object*>(::GetWindowLongPtrW(window, Kind::object_slot));
     if (message == Kind::attach_message) {

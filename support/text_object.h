@@ -12,18 +12,18 @@ constexpr std::uint32_t whole_text = 0xFFFFFFFFu;
 class text_object {
 public:
     // Appends the bytes of `s` up to `max_bytes` or its first NUL, whichever comes first.
-    virtual void append(const char* s, std::uint32_t max_bytes) = 0;                 // slot 0
+    virtual void append(const char* s, std::uint32_t max_bytes) = 0;  // slot 0
     // The NUL-terminated text; never null.
-    virtual const char* text() const = 0;                                            // slot 1
+    virtual const char* text() const = 0;  // slot 1
     // Replaces the text with the bytes of `s` up to `max_bytes` or its first NUL.
-    virtual void set(const char* s, std::uint32_t max_bytes) = 0;                    // slot 2
+    virtual void set(const char* s, std::uint32_t max_bytes) = 0;  // slot 2
     // Cuts the text to `n` bytes when it is longer.
-    virtual void truncate(std::uint32_t n) = 0;                                      // slot 3
+    virtual void truncate(std::uint32_t n) = 0;  // slot 3
     // Bytes of text, terminator excluded.
-    virtual std::uint32_t length() const = 0;                                        // slot 4
+    virtual std::uint32_t length() const = 0;  // slot 4
     // A writable, zero-filled buffer of at least n + 1 bytes; close_buffer() takes its text.
-    virtual char* open_buffer(std::uint32_t n) = 0;                                  // slot 5
-    virtual void close_buffer() = 0;                                                 // slot 6
+    virtual char* open_buffer(std::uint32_t n) = 0;  // slot 5
+    virtual void close_buffer() = 0;                 // slot 6
 
 protected:
     text_object() = default;

@@ -25,13 +25,11 @@ std::size_t count_utf16_units(const char* text, std::size_t max_bytes) noexcept;
 // Writes at most `capacity` units (terminator included); returns the index of the terminator, or
 // 0 when `capacity` is 0 (then nothing is written). A code point that does not fit whole before
 // the terminator ends the text, so a short destination never ends in half a surrogate pair.
-std::size_t utf8_to_utf16(char16_t* out, std::size_t capacity, const char* text,
-                          std::size_t max_bytes) noexcept;
+std::size_t utf8_to_utf16(char16_t* out, std::size_t capacity, const char* text, std::size_t max_bytes) noexcept;
 
 // Appends one code point as one or two units at out[written], dropping units that do not fit in
 // `capacity`; returns the new written count.
-std::size_t append_utf16(char16_t* out, std::size_t capacity, std::size_t written,
-                         std::uint32_t code_point) noexcept;
+std::size_t append_utf16(char16_t* out, std::size_t capacity, std::size_t written, std::uint32_t code_point) noexcept;
 
 // An owned, exactly sized UTF-16 array made from UTF-8 text. Throws std::bad_alloc when the
 // allocation fails or its byte size would not fit in 32 bits.

@@ -38,11 +38,11 @@ inline double run_seconds(int argc, char** argv)
 }
 
 struct run_report {
-    double wall_seconds;       // from the start of the run to its stop
-    double cpu_seconds;        // process CPU over the same span
-    long frames;               // flips
-    double first_flip_seconds; // from the start to the first flip's return; negative if none
-    double last_flip_seconds;  // from the start to the last flip's return
+    double wall_seconds;        // from the start of the run to its stop
+    double cpu_seconds;         // process CPU over the same span
+    long frames;                // flips
+    double first_flip_seconds;  // from the start to the first flip's return; negative if none
+    double last_flip_seconds;   // from the start to the last flip's return
 };
 
 // Frames per second of the paced span, from the first flip to the last: the start-up (window,

@@ -54,8 +54,8 @@ int main(int argc, char** argv)
     const double cpu_start = bench::process_cpu_seconds();
 
     HWND const window = ::CreateWindowExW(0, L"minimal_flip", L"minimal_flip", WS_POPUP | WS_VISIBLE, 0, 0,
-                                          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
-                                          nullptr, nullptr, instance, nullptr);
+                                          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                          nullptr, instance, nullptr);
     if (window == nullptr) {
         return fail("CreateWindowExW", 0);
     }

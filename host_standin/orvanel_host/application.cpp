@@ -55,10 +55,7 @@ std::string read_text_file(const std::wstring& path)
     return text;
 }
 
-std::uint64_t milliseconds_now()
-{
-    return ::GetTickCount64();
-}
+std::uint64_t milliseconds_now() { return ::GetTickCount64(); }
 
 }  // namespace
 
@@ -103,7 +100,7 @@ void application::start()
 {
     program_folder_ = program_folder();
     profile_ = std::make_unique<profile>(options_.profile_dir.empty() ? default_profile_folder()
-                                                                       : full_path(options_.profile_dir));
+                                                                      : full_path(options_.profile_dir));
     sync_folder_ = options_.sync_dir.empty() ? profile_->folder() : full_path(options_.sync_dir);
 
     std::vector<script_command> commands;
@@ -149,7 +146,8 @@ void application::start()
     menu_ = std::make_unique<module_menu>(module_->services_of<menu_command>(menu_command_class));
     // A greyed-out command says nothing by itself; Wine offers 8-bit modes only in a virtual desktop.
     for (const std::string& name : menu_->disabled_names()) {
-        log_.line("menu: \"" + name + "\" is disabled: the module found no display mode it can use "
+        log_.line("menu: \"" + name +
+                  "\" is disabled: the module found no display mode it can use "
                   "(under Wine, 8-bit modes exist only in a virtual desktop)");
     }
     window_ = std::make_unique<main_window>(::GetModuleHandleW(nullptr), *this, *menu_);

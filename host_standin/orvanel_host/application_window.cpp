@@ -13,9 +13,12 @@ namespace {
 const char* state_name(playback_state state)
 {
     switch (state) {
-    case playback_state::playing: return "Playing";
-    case playback_state::paused: return "Paused";
-    default: return "Stopped";
+    case playback_state::playing:
+        return "Playing";
+    case playback_state::paused:
+        return "Paused";
+    default:
+        return "Stopped";
     }
 }
 
@@ -26,10 +29,18 @@ void application::move_playback(transport_action action)
     const playback_state before = player_->state();
     const std::size_t track_before = player_->track_index();
     switch (action) {
-    case transport_action::play: transport_->play(); break;
-    case transport_action::pause: transport_->pause(); break;
-    case transport_action::stop: transport_->stop(); break;
-    case transport_action::next: transport_->next(); break;
+    case transport_action::play:
+        transport_->play();
+        break;
+    case transport_action::pause:
+        transport_->pause();
+        break;
+    case transport_action::stop:
+        transport_->stop();
+        break;
+    case transport_action::next:
+        transport_->next();
+        break;
     case transport_action::play_pause:
         if (before == playback_state::playing) {
             transport_->pause();
@@ -91,10 +102,7 @@ void application::preferences_requested()
     }
 }
 
-void application::save_requested()
-{
-    save_settings();
-}
+void application::save_requested() { save_settings(); }
 
 void application::about_requested()
 {
@@ -106,7 +114,8 @@ void application::about_requested()
             info->version(version);
             info->about(about);
             info->file_name(file);
-            text += std::string(name.text()) + " " + version.text() + " (" + file.text() + ")\n" + about.text() + "\n\n";
+            text +=
+                std::string(name.text()) + " " + version.text() + " (" + file.text() + ")\n" + about.text() + "\n\n";
         }
     } catch (const std::exception& error) {
         text += error.what();
@@ -143,10 +152,7 @@ void application::script_timer_expired()
     }
 }
 
-void application::wave_buffer_done()
-{
-    sound_->refill();
-}
+void application::wave_buffer_done() { sound_->refill(); }
 
 void application::status_tick()
 {

@@ -33,9 +33,8 @@ parse_result parse_command_line(const std::vector<std::string>& arguments)
         std::string* target;
     };
     const valued valued_options[] = {
-        {"--module", &options.module_path},  {"--profile", &options.profile_dir},
-        {"--audio", &options.audio_path},    {"--script", &options.script_path},
-        {"--sync-dir", &options.sync_dir},
+        {"--module", &options.module_path}, {"--profile", &options.profile_dir}, {"--audio", &options.audio_path},
+        {"--script", &options.script_path}, {"--sync-dir", &options.sync_dir},
     };
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {

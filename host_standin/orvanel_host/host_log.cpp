@@ -1,6 +1,5 @@
 #include "host_standin/orvanel_host/host_log.h"
 
-
 namespace pyrelle::standin {
 
 std::string format_log_line(double seconds, const std::string& text)

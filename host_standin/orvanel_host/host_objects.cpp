@@ -5,14 +5,8 @@ namespace {
 std::atomic<std::int32_t> transient_count{0};
 }
 
-std::int32_t live_transient_objects() noexcept
-{
-    return transient_count.load();
-}
+std::int32_t live_transient_objects() noexcept { return transient_count.load(); }
 
-void detail::count_transient(std::int32_t change) noexcept
-{
-    transient_count += change;
-}
+void detail::count_transient(std::int32_t change) noexcept { transient_count += change; }
 
 }  // namespace pyrelle::standin

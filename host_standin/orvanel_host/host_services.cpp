@@ -51,9 +51,6 @@ private:
     visualisation_service& owner_;
 };
 
-void visualisation_service::create_stream(service_ref& out, std::uint32_t)
-{
-    out.adopt(new stream(*this));
-}
+void visualisation_service::create_stream(service_ref& out, std::uint32_t) { out.adopt(new stream(*this)); }
 
 }  // namespace pyrelle::standin

@@ -25,8 +25,8 @@ std::string service_class_name(const guid& service_class)
         const char* name;
     };
     static const known names[] = {
-        {&component_info_class, "component info"},   {&menu_command_class, "menu command"},
-        {&preferences_page_class, "preferences page"}, {&lifecycle_class, "lifecycle"},
+        {&component_info_class, "component info"},       {&menu_command_class, "menu command"},
+        {&preferences_page_class, "preferences page"},   {&lifecycle_class, "lifecycle"},
         {&playback_listener_class, "playback listener"},
     };
     for (const known& entry : names) {
@@ -71,10 +71,7 @@ loaded_module::loaded_module(const std::wstring& path, service_registry& registr
     }
 }
 
-loaded_module::~loaded_module()
-{
-    unload();
-}
+loaded_module::~loaded_module() { unload(); }
 
 void loaded_module::walk_services(service_registry& registry)
 {

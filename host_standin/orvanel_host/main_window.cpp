@@ -111,9 +111,9 @@ void main_window::create_controls()
     } buttons[] = {{id_play, L"Play"}, {id_pause, L"Pause"}, {id_stop, L"Stop"}, {id_next, L"Next"}};
     int x = 10;
     for (const auto& button : buttons) {
-        HWND control = ::CreateWindowExW(0, L"BUTTON", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 10, 96,
-                                         28, window_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(button.id)),
-                                         instance_, nullptr);
+        HWND control =
+            ::CreateWindowExW(0, L"BUTTON", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 10, 96, 28, window_,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(button.id)), instance_, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         x += 106;
     }
@@ -157,14 +157,30 @@ LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_COMMAND: {
         const UINT id = LOWORD(wparam);
         switch (id) {
-        case id_play: handler_.transport_requested(transport_action::play); break;
-        case id_pause: handler_.transport_requested(transport_action::pause); break;
-        case id_stop: handler_.transport_requested(transport_action::stop); break;
-        case id_next: handler_.transport_requested(transport_action::next); break;
-        case id_preferences: handler_.preferences_requested(); break;
-        case id_save: handler_.save_requested(); break;
-        case id_about: handler_.about_requested(); break;
-        case id_exit: close(); break;
+        case id_play:
+            handler_.transport_requested(transport_action::play);
+            break;
+        case id_pause:
+            handler_.transport_requested(transport_action::pause);
+            break;
+        case id_stop:
+            handler_.transport_requested(transport_action::stop);
+            break;
+        case id_next:
+            handler_.transport_requested(transport_action::next);
+            break;
+        case id_preferences:
+            handler_.preferences_requested();
+            break;
+        case id_save:
+            handler_.save_requested();
+            break;
+        case id_about:
+            handler_.about_requested();
+            break;
+        case id_exit:
+            close();
+            break;
         default:
             if (const module_command* command = commands_.find(id)) {
                 handler_.module_command_chosen(*command);

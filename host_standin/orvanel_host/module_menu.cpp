@@ -18,9 +18,8 @@ module_menu::module_menu(const std::vector<menu_command*>& services)
             commands_.push_back({service, i, group, ordering, 0});
         }
     }
-    std::stable_sort(commands_.begin(), commands_.end(), [](const module_command& a, const module_command& b) {
-        return a.ordering < b.ordering;
-    });
+    std::stable_sort(commands_.begin(), commands_.end(),
+                     [](const module_command& a, const module_command& b) { return a.ordering < b.ordering; });
     for (std::size_t i = 0; i < commands_.size(); ++i) {
         commands_[i].item_id = first_module_command_id + static_cast<UINT>(i);
     }
@@ -58,10 +57,7 @@ std::uint32_t module_menu::display_state(const module_command& command, std::str
     return flags;
 }
 
-void module_menu::execute(const module_command& command)
-{
-    command.service->execute(command.index, new plain_object);
-}
+void module_menu::execute(const module_command& command) { command.service->execute(command.index, new plain_object); }
 
 std::vector<std::string> module_menu::disabled_names() const
 {

@@ -14,7 +14,8 @@
 namespace pyrelle::standin {
 
 // {29272FEC-21C7-4B00-A9A7-01A8CE675EBF}: the host's View, Visualisations group.
-inline constexpr guid visualisations_group{0x29272FEC, 0x21C7, 0x4B00, {0xA9, 0xA7, 0x01, 0xA8, 0xCE, 0x67, 0x5E, 0xBF}};
+inline constexpr guid visualisations_group{
+    0x29272FEC, 0x21C7, 0x4B00, {0xA9, 0xA7, 0x01, 0xA8, 0xCE, 0x67, 0x5E, 0xBF}};
 
 // Menu item identifiers of module commands start here.
 constexpr UINT first_module_command_id = 2000;

@@ -48,9 +48,9 @@ preferences_window::preferences_window(HINSTANCE instance, HWND owner, std::vect
                                  system_error_text(::GetLastError()));
     }
     // WS_EX_CONTROLPARENT lets the dialog manager move the focus into the embedded page.
-    window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, class_name, L"Preferences",
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80, 120, 600, 400, owner, nullptr, instance,
-                                this);
+    window_ =
+        ::CreateWindowExW(WS_EX_CONTROLPARENT, class_name, L"Preferences", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80,
+                          120, 600, 400, owner, nullptr, instance, this);
     if (window_ == nullptr) {
         throw std::runtime_error("cannot create the preferences window: " + system_error_text(::GetLastError()));
     }
@@ -62,10 +62,7 @@ preferences_window::preferences_window(HINSTANCE instance, HWND owner, std::vect
     ::SetForegroundWindow(window_);
 }
 
-preferences_window::~preferences_window()
-{
-    destroy();
-}
+preferences_window::~preferences_window() { destroy(); }
 
 void preferences_window::destroy() noexcept
 {
@@ -176,10 +173,7 @@ std::string preferences_window::show_help()
     return address.text();
 }
 
-bool preferences_window::translate(MSG& message)
-{
-    return window_ != nullptr && ::IsDialogMessageW(window_, &message);
-}
+bool preferences_window::translate(MSG& message) { return window_ != nullptr && ::IsDialogMessageW(window_, &message); }
 
 void preferences_window::attached(HWND window) noexcept { window_ = window; }
 

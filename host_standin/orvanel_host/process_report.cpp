@@ -61,8 +61,7 @@ std::uint64_t committed_private_bytes()
 {
     std::uint64_t total = 0;
     MEMORY_BASIC_INFORMATION region{};
-    for (const char* address = nullptr;
-         ::VirtualQuery(address, &region, sizeof region) == sizeof region;
+    for (const char* address = nullptr; ::VirtualQuery(address, &region, sizeof region) == sizeof region;
          address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
         if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
             total += region.RegionSize;
@@ -83,9 +82,8 @@ process_figures measure_process()
     DWORD handles = 0;
     const std::vector<HANDLE> probed = open_handles();
     // Some systems (Wine) answer 0 here; the probe then gives the count.
-    figures.handles = ::GetProcessHandleCount(self, &handles) && handles != 0
-                          ? handles
-                          : static_cast<std::uint32_t>(probed.size());
+    figures.handles =
+        ::GetProcessHandleCount(self, &handles) && handles != 0 ? handles : static_cast<std::uint32_t>(probed.size());
     figures.handle_kinds = handle_kinds(probed);
     figures.user_objects = ::GetGuiResources(self, GR_USEROBJECTS);
     figures.gdi_objects = ::GetGuiResources(self, GR_GDIOBJECTS);
@@ -104,7 +102,8 @@ process_figures measure_process()
 std::string describe(const process_figures& figures)
 {
     return "handles=" + std::to_string(figures.handles) + " user=" + std::to_string(figures.user_objects) +
-           " gdi=" + std::to_string(figures.gdi_objects) + " private_kb=" + std::to_string(figures.private_bytes / 1024) +
+           " gdi=" + std::to_string(figures.gdi_objects) +
+           " private_kb=" + std::to_string(figures.private_bytes / 1024) +
            " working_set_kb=" + std::to_string(figures.working_set_bytes / 1024) +
            (figures.handle_kinds.empty() ? "" : " kinds=" + figures.handle_kinds);
 }

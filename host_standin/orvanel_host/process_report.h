@@ -9,12 +9,12 @@
 namespace pyrelle::standin {
 
 struct process_figures {
-    std::uint32_t handles = 0;         // kernel handles (GetProcessHandleCount)
-    std::uint32_t user_objects = 0;    // windows, menus, ...
+    std::uint32_t handles = 0;       // kernel handles (GetProcessHandleCount)
+    std::uint32_t user_objects = 0;  // windows, menus, ...
     std::uint32_t gdi_objects = 0;
-    std::uint64_t private_bytes = 0;   // committed memory of the process alone
+    std::uint64_t private_bytes = 0;  // committed memory of the process alone
     std::uint64_t working_set_bytes = 0;
-    std::string handle_kinds;          // "Event:12,File:3,...", when the system can tell
+    std::string handle_kinds;  // "Event:12,File:3,...", when the system can tell
 };
 
 process_figures measure_process();

@@ -48,10 +48,7 @@ profile::profile(std::wstring folder) : folder_(std::move(folder))
     }
 }
 
-std::wstring profile::config_path() const
-{
-    return folder_.empty() ? config_name : folder_ + L"\\" + config_name;
-}
+std::wstring profile::config_path() const { return folder_.empty() ? config_name : folder_ + L"\\" + config_name; }
 
 // The first free name of pyrelle.cfg.bad, pyrelle.cfg.2.bad ... pyrelle.cfg.999.bad; empty when
 // all are taken.

@@ -59,12 +59,10 @@ struct bare_command {
     command_kind kind;
 };
 constexpr bare_command bare_commands[] = {
-    {"menu", command_kind::menu},       {"play", command_kind::play},
-    {"pause", command_kind::pause},     {"resume", command_kind::resume},
-    {"stop", command_kind::stop},       {"next", command_kind::next},
-    {"state", command_kind::state},     {"reset", command_kind::reset},
-    {"save", command_kind::save},       {"frames", command_kind::frames},
-    {"screen", command_kind::screen},   {"resources", command_kind::resources},
+    {"menu", command_kind::menu},     {"play", command_kind::play},     {"pause", command_kind::pause},
+    {"resume", command_kind::resume}, {"stop", command_kind::stop},     {"next", command_kind::next},
+    {"state", command_kind::state},   {"reset", command_kind::reset},   {"save", command_kind::save},
+    {"frames", command_kind::frames}, {"screen", command_kind::screen}, {"resources", command_kind::resources},
     {"quit", command_kind::quit},
 };
 
@@ -94,8 +92,9 @@ script_command parse_prefs(script_command command, const std::vector<std::string
         command.item = words[3];
         return command;
     }
-    return invalid(command, "expected 'prefs open', 'prefs click ID', 'prefs select ID INDEX', "
-                            "'prefs show ID' or 'prefs close'");
+    return invalid(command,
+                   "expected 'prefs open', 'prefs click ID', 'prefs select ID INDEX', "
+                   "'prefs show ID' or 'prefs close'");
 }
 
 }  // namespace
@@ -154,8 +153,10 @@ script_command parse_script_line(const std::string& line, int line_number)
     if (verb == "sync") {
         command.kind = command_kind::sync;
         // The name becomes a file name: keep it to characters that are safe on both systems.
-        const bool safe = words.size() == 2 && words[1].find_first_not_of(
-            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.") == std::string::npos &&
+        const bool safe =
+            words.size() == 2 &&
+            words[1].find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.") ==
+                std::string::npos &&
             words[1][0] != '.';
         if (!safe) {
             return invalid(command, "expected 'sync NAME' with letters, digits, '-', '_' or '.'");

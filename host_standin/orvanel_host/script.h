@@ -45,16 +45,16 @@ enum class key_name { escape, space };
 
 struct script_command {
     command_kind kind = command_kind::invalid;
-    std::string text;    // the line as written, without surrounding blanks: what the log shows
-    int line = 0;        // 1-based line number in the script
-    std::string error;   // why an `invalid` line is not a command
+    std::string text;   // the line as written, without surrounding blanks: what the log shows
+    int line = 0;       // 1-based line number in the script
+    std::string error;  // why an `invalid` line is not a command
 
-    std::uint32_t milliseconds = 0;  // wait
-    key_name key = key_name::escape; // key
-    int control_id = 0;              // prefs click, select, show
-    std::string item;                // prefs select: an index or an item's text; prefs click: a name
-    std::uint32_t colour = 0;        // pick-colour, as a COLORREF 0x00BBGGRR
-    std::string name;                // sync
+    std::uint32_t milliseconds = 0;   // wait
+    key_name key = key_name::escape;  // key
+    int control_id = 0;               // prefs click, select, show
+    std::string item;                 // prefs select: an index or an item's text; prefs click: a name
+    std::uint32_t colour = 0;         // pick-colour, as a COLORREF 0x00BBGGRR
+    std::string name;                 // sync
 };
 
 // One line; `line_number` only labels the result.

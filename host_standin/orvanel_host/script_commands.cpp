@@ -29,10 +29,7 @@ std::string window_class(HWND window)
     return narrow(name);
 }
 
-bool equals_ignoring_case(const std::string& a, const char* b)
-{
-    return ::lstrcmpiA(a.c_str(), b) == 0;
-}
+bool equals_ignoring_case(const std::string& a, const char* b) { return ::lstrcmpiA(a.c_str(), b) == 0; }
 
 }  // namespace
 
@@ -105,7 +102,8 @@ void application::click_on_page(const script_command& command)
     }
     HWND control = page_control(command.control_id);
     if (!::IsWindowVisible(control) || !::IsWindowEnabled(control)) {
-        throw std::runtime_error("control " + std::to_string(command.control_id) + " cannot be clicked (hidden or disabled)");
+        throw std::runtime_error("control " + std::to_string(command.control_id) +
+                                 " cannot be clicked (hidden or disabled)");
     }
     ::SendMessageW(control, BM_CLICK, 0, 0);
 }
@@ -126,13 +124,14 @@ void application::select_on_page(const script_command& command)
         index = static_cast<long>(::SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                  reinterpret_cast<LPARAM>(widen(command.item).c_str())));
         if (index == CB_ERR) {
-            throw std::runtime_error("control " + std::to_string(command.control_id) + " has no item '" + command.item + "'");
+            throw std::runtime_error("control " + std::to_string(command.control_id) + " has no item '" + command.item +
+                                     "'");
         }
     }
     const LRESULT count = ::SendMessageW(control, CB_GETCOUNT, 0, 0);
     if (index < 0 || index >= count) {
-        throw std::runtime_error("control " + std::to_string(command.control_id) + " has no item " + std::to_string(index) +
-                                 " (it has " + std::to_string(count) + ")");
+        throw std::runtime_error("control " + std::to_string(command.control_id) + " has no item " +
+                                 std::to_string(index) + " (it has " + std::to_string(count) + ")");
     }
     ::SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     // Choosing with the mouse would also tell the page; CB_SETCURSEL alone does not.
@@ -206,40 +205,66 @@ void application::run(const script_command& command)
     case command_kind::key:
         press_key(command.key);
         return;
-    case command_kind::play: move_playback(transport_action::play); return;
-    case command_kind::pause: move_playback(transport_action::pause); return;
+    case command_kind::play:
+        move_playback(transport_action::play);
+        return;
+    case command_kind::pause:
+        move_playback(transport_action::pause);
+        return;
     case command_kind::resume:
         transport_->resume();
         sound_->follow(false);
         update_status();
         return;
-    case command_kind::stop: move_playback(transport_action::stop); return;
-    case command_kind::next: move_playback(transport_action::next); return;
+    case command_kind::stop:
+        move_playback(transport_action::stop);
+        return;
+    case command_kind::next:
+        move_playback(transport_action::next);
+        return;
     case command_kind::state: {
         std::string name;
         log_.line("state flags=" + std::to_string(module_menu::display_state(visualisation_command(), name)));
         return;
     }
-    case command_kind::prefs_open: open_preferences(); return;
-    case command_kind::prefs_click: click_on_page(command); return;
-    case command_kind::prefs_select: select_on_page(command); return;
-    case command_kind::prefs_show: show_on_page(command); return;
+    case command_kind::prefs_open:
+        open_preferences();
+        return;
+    case command_kind::prefs_click:
+        click_on_page(command);
+        return;
+    case command_kind::prefs_select:
+        select_on_page(command);
+        return;
+    case command_kind::prefs_show:
+        show_on_page(command);
+        return;
     case command_kind::prefs_close:
         if (preferences_) {
             preferences_->close();
         }
         return;
-    case command_kind::pick_colour: shared_queue_colour_answer(command.colour, TRUE); return;
-    case command_kind::pick_colour_cancel: shared_queue_colour_answer(0, FALSE); return;
-    case command_kind::reset: reset_page(); return;
-    case command_kind::save: save_settings(); return;
+    case command_kind::pick_colour:
+        shared_queue_colour_answer(command.colour, TRUE);
+        return;
+    case command_kind::pick_colour_cancel:
+        shared_queue_colour_answer(0, FALSE);
+        return;
+    case command_kind::reset:
+        reset_page();
+        return;
+    case command_kind::save:
+        save_settings();
+        return;
     case command_kind::frames:
         log_.line("frames " + std::to_string(visualisation_->fill_chunk_calls()));
         return;
     case command_kind::screen:
         log_.line("screen " + current_display_mode());
         return;
-    case command_kind::resources: report_resources(); return;
+    case command_kind::resources:
+        report_resources();
+        return;
     case command_kind::quit:
         window_->close();
         return;

@@ -14,10 +14,7 @@ constexpr std::uint64_t start_by_next = 2;
 
 }  // namespace
 
-void transport::add_listener(playback_listener& listener)
-{
-    listeners_.push_back({&listener, listener.event_mask()});
-}
+void transport::add_listener(playback_listener& listener) { listeners_.push_back({&listener, listener.event_mask()}); }
 
 void transport::announce(transition what, std::uint32_t stop_reason, std::uint64_t start_command)
 {

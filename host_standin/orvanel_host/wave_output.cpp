@@ -20,8 +20,8 @@ bool wave_output::open_for(const track& playing)
     format.wBitsPerSample = 16;
     format.nBlockAlign = static_cast<WORD>(audio.channels * 2);
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
-    const MMRESULT result = ::waveOutOpen(&device_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(notify_), 0,
-                                          CALLBACK_WINDOW);
+    const MMRESULT result =
+        ::waveOutOpen(&device_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(notify_), 0, CALLBACK_WINDOW);
     if (result != MMSYSERR_NOERROR) {
         device_ = nullptr;
         silent_reason_ = "the wave output device refused the format (error " + std::to_string(result) + ")";

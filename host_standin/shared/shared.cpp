@@ -30,18 +30,14 @@ std::deque<colour_answer> queued_answers;
 colour_request last_request{};
 DWORD request_count = 0;
 
-const wchar_t* wide(const pyrelle::utf16_buffer& text)
-{
-    return reinterpret_cast<const wchar_t*>(text.data());
-}
+const wchar_t* wide(const pyrelle::utf16_buffer& text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
 }  // namespace
 
 extern "C" {
 
-HWND __cdecl uCreateWindowEx(DWORD ex_style, const char* class_name, const char* title, DWORD style, int x,
-                             int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                             void* param)
+HWND __cdecl uCreateWindowEx(DWORD ex_style, const char* class_name, const char* title, DWORD style, int x, int y,
+                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param)
 {
     // A class may be named by its atom instead of a text.
     const bool class_is_atom = IS_INTRESOURCE(class_name);
@@ -99,8 +95,7 @@ void __cdecl shared_queue_colour_answer(DWORD colour, BOOL accept)
     queued_answers.push_back({colour, accept, false, {}});
 }
 
-void __cdecl shared_queue_colour_answer_with_custom_colours(DWORD colour, BOOL accept,
-                                                            const DWORD* custom_colours)
+void __cdecl shared_queue_colour_answer_with_custom_colours(DWORD colour, BOOL accept, const DWORD* custom_colours)
 {
     colour_answer answer{colour, accept, true, {}};
     std::memcpy(answer.custom_colours, custom_colours, sizeof(answer.custom_colours));
@@ -114,8 +109,10 @@ BOOL __cdecl shared_last_colour_request(DWORD* initial_colour, HWND* owner, DWOR
     if (request_count == 0) {
         return FALSE;
     }
-    if (initial_colour != nullptr) *initial_colour = last_request.initial_colour;
-    if (owner != nullptr) *owner = last_request.owner;
+    if (initial_colour != nullptr)
+        *initial_colour = last_request.initial_colour;
+    if (owner != nullptr)
+        *owner = last_request.owner;
     if (custom_colours != nullptr) {
         std::memcpy(custom_colours, last_request.custom_colours, sizeof(last_request.custom_colours));
     }

@@ -37,11 +37,11 @@ TEST(CommandLine, HelpInAnyOfItsForms)
 TEST(CommandLine, RefusesWhatItCannotUse)
 {
     const std::vector<std::vector<std::string>> bad = {
-        {"--module"},                       // value missing
-        {"--profile", ""},                  // empty value
-        {"--script", "a", "--script", "b"}, // given twice
-        {"--colour", "red"},                // unknown
-        {"extra.wav"},                      // not an option
+        {"--module"},                        // value missing
+        {"--profile", ""},                   // empty value
+        {"--script", "a", "--script", "b"},  // given twice
+        {"--colour", "red"},                 // unknown
+        {"extra.wav"},                       // not an option
     };
     for (const auto& arguments : bad) {
         EXPECT_NE(parse_command_line(arguments).error, "") << arguments.front();

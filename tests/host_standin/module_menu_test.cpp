@@ -93,11 +93,13 @@ TEST(ModuleMenu, ItemsShowTheDisplayStateWhenTheirMenuOpens)
 
     toggle.flags_ = menu_flag_checked;
     subject.refresh(visualisations);
-    EXPECT_EQ(::GetMenuState(visualisations, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(::GetMenuState(visualisations, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED),
+              static_cast<UINT>(MF_CHECKED));
     EXPECT_TRUE(subject.disabled_names().empty());
     toggle.flags_ = menu_flag_disabled;
     subject.refresh(visualisations);
-    EXPECT_EQ(::GetMenuState(visualisations, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(::GetMenuState(visualisations, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED),
+              static_cast<UINT>(MF_GRAYED));
     EXPECT_EQ(subject.disabled_names(), std::vector<std::string>{"Fire"});
     toggle.flags_ = 0;
     subject.refresh(visualisations);

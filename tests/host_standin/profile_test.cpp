@@ -91,7 +91,10 @@ protected:
     }
 
     std::wstring path(const wchar_t* name) const { return folder_ + L"\\" + name; }
-    bool exists(const wchar_t* name) const { return ::GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool exists(const wchar_t* name) const
+    {
+        return ::GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
     void put(const wchar_t* name, const bytes& content) const
     {

@@ -73,13 +73,13 @@ TEST(Script, ColoursAreReadAsRgbAndKeptAsColorref)
 TEST(Script, MalformedLinesBecomeInvalidCommandsWithAReason)
 {
     const char* const lines[] = {
-        "jump",            // unknown
-        "menu now",        // bare command with an argument
-        "wait",            // missing seconds
-        "wait -1",         // negative
-        "wait soon",       // not a number
-        "wait 1s",         // trailing text
-        "wait 3601",       // longer than an hour
+        "jump",       // unknown
+        "menu now",   // bare command with an argument
+        "wait",       // missing seconds
+        "wait -1",    // negative
+        "wait soon",  // not a number
+        "wait 1s",    // trailing text
+        "wait 3601",  // longer than an hour
         "wait nan",
         "key enter",
         "key",
@@ -105,7 +105,8 @@ TEST(Script, MalformedLinesBecomeInvalidCommandsWithAReason)
 
 TEST(Script, SkipsBlankAndCommentLinesAndKeepsLineNumbers)
 {
-    const std::vector<script_command> commands = parse_script("# a demo\r\n\r\nplay\r\n   \n  # indented\nwait 2\nbogus");
+    const std::vector<script_command> commands =
+        parse_script("# a demo\r\n\r\nplay\r\n   \n  # indented\nwait 2\nbogus");
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[0].kind, command_kind::play);
     EXPECT_EQ(commands[0].line, 3);

@@ -42,7 +42,11 @@ public:
     void on_stop(std::uint32_t reason) override { events.push_back("stop " + std::to_string(reason)); }
     void on_event_3(std::uint64_t) override { events.push_back("3"); }
     void on_pause(bool paused) override { events.push_back(paused ? "pause" : "unpause"); }
-    void on_event_5(service_base* reference) override { reference->release(); events.push_back("5"); }
+    void on_event_5(service_base* reference) override
+    {
+        reference->release();
+        events.push_back("5");
+    }
     void on_event_6(std::uint32_t) override { events.push_back("6"); }
     void on_event_7(std::uint32_t) override { events.push_back("7"); }
     void on_event_8(std::uint64_t bits) override

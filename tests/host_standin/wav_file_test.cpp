@@ -21,12 +21,12 @@ void put32(bytes& b, std::uint32_t v) { put16(b, v & 0xFFFF), put16(b, v >> 16);
 void put_tag(bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
 
 struct wav_shape {
-    std::uint16_t tag;        // 1 PCM, 3 float, 0xFFFE extensible
+    std::uint16_t tag;  // 1 PCM, 3 float, 0xFFFE extensible
     std::uint16_t channels;
     std::uint32_t rate;
     std::uint16_t bits;
-    std::uint16_t sub_tag = 0;           // extensible: the sub-format's first field
-    std::uint32_t declared_data = 0;     // 0: the data's real size
+    std::uint16_t sub_tag = 0;        // extensible: the sub-format's first field
+    std::uint32_t declared_data = 0;  // 0: the data's real size
 };
 
 // RIFF 'WAVE' with a 'fmt ' chunk (16 bytes, or 40 for the extensible form) and a 'data' chunk.
@@ -37,14 +37,14 @@ bytes make_wav(const wav_shape& shape, const bytes& data)
     put16(fmt, shape.tag);
     put16(fmt, shape.channels);
     put32(fmt, shape.rate);
-    put32(fmt, shape.rate * shape.channels * shape.bits / 8);  // bytes per second
+    put32(fmt, shape.rate * shape.channels * shape.bits / 8);                 // bytes per second
     put16(fmt, static_cast<std::uint16_t>(shape.channels * shape.bits / 8));  // block align
     put16(fmt, shape.bits);
     if (extensible) {
-        put16(fmt, 22);            // extra bytes
-        put16(fmt, shape.bits);    // valid bits
-        put32(fmt, 3);             // channel mask
-        put32(fmt, shape.sub_tag); // sub-format GUID {0000000x-0000-0010-8000-00AA00389B71}
+        put16(fmt, 22);             // extra bytes
+        put16(fmt, shape.bits);     // valid bits
+        put32(fmt, 3);              // channel mask
+        put32(fmt, shape.sub_tag);  // sub-format GUID {0000000x-0000-0010-8000-00AA00389B71}
         const std::uint8_t rest[] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
         fmt.insert(fmt.end(), rest, rest + sizeof rest);
     }
@@ -133,12 +133,12 @@ TEST_F(WavFile, RefusesWhatItCannotPlay)
 {
     const bytes two_frames(8, 0);
     const std::vector<bytes> refused = {
-        make_wav({1, 2, 44100, 8}, two_frames),        // 8-bit PCM
-        make_wav({1, 2, 44100, 24}, bytes(12, 0)),     // 24-bit PCM
-        make_wav({0xFFFE, 2, 44100, 16, 2}, two_frames),  // ADPCM inside the extensible form
-        make_wav({1, 0, 44100, 16}, two_frames),       // no channels
-        make_wav({1, 2, 0, 16}, two_frames),           // no rate
-        make_wav({1, 2, 44100, 16}, bytes{}),          // no samples
+        make_wav({1, 2, 44100, 8}, two_frames),                     // 8-bit PCM
+        make_wav({1, 2, 44100, 24}, bytes(12, 0)),                  // 24-bit PCM
+        make_wav({0xFFFE, 2, 44100, 16, 2}, two_frames),            // ADPCM inside the extensible form
+        make_wav({1, 0, 44100, 16}, two_frames),                    // no channels
+        make_wav({1, 2, 0, 16}, two_frames),                        // no rate
+        make_wav({1, 2, 44100, 16}, bytes{}),                       // no samples
         bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '},  // another RIFF form
         bytes{'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'},
     };

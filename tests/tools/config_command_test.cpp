@@ -29,12 +29,13 @@ protected:
     }
 };
 
-std::string listing(const char* high, const char* middle, const char* low, const char* mode,
-                    const char* flows[3], const char* rate) {
+std::string listing(const char* high, const char* middle, const char* low, const char* mode, const char* flows[3],
+                    const char* rate)
+{
     std::ostringstream s;
-    s << "high_colour " << high << "\nmiddle_colour " << middle << "\nlow_colour " << low
-      << "\ndisplay_mode_index " << mode << "\nhigh_flow " << flows[0] << "\nmiddle_flow "
-      << flows[1] << "\nlow_flow " << flows[2] << "\nframe_rate " << rate << "\n";
+    s << "high_colour " << high << "\nmiddle_colour " << middle << "\nlow_colour " << low << "\ndisplay_mode_index "
+      << mode << "\nhigh_flow " << flows[0] << "\nmiddle_flow " << flows[1] << "\nlow_flow " << flows[2]
+      << "\nframe_rate " << rate << "\n";
     return s.str();
 }
 
@@ -42,10 +43,10 @@ const char* flows_off[3] = {"0", "0", "0"};
 const char* flows_on[3] = {"1", "1", "1"};
 const char* middle_flow_02[3] = {"0", "2", "0"};
 
-const std::string initial_listing =
-    listing("0x003EFFFF", "0x000000FF", "0x00000000", "0", flows_off, "24");
+const std::string initial_listing = listing("0x003EFFFF", "0x000000FF", "0x00000000", "0", flows_off, "24");
 
-TEST_F(ConfigCommand, ShowPrintsEverySettingInRegistrationOrder) {
+TEST_F(ConfigCommand, ShowPrintsEverySettingInRegistrationOrder)
+{
     struct example {
         const char* file;
         std::string expected;
@@ -66,25 +67,25 @@ TEST_F(ConfigCommand, ShowPrintsEverySettingInRegistrationOrder) {
     }
 }
 
-TEST_F(ConfigCommand, ShowOfABrokenBlobPrintsWhatAppliedThenFails) {
+TEST_F(ConfigCommand, ShowOfABrokenBlobPrintsWhatAppliedThenFails)
+{
     const std::string applied = listing("0x003EFFFF", "0x000000FF", "0x00123456", "0", flows_off, "24");
-    for (const char* file : {"truncated_in_size.bin", "truncated_in_payload.bin",
-                             "truncated_in_unknown_payload.bin", "oversized_unknown_payload.bin"}) {
+    for (const char* file : {"truncated_in_size.bin", "truncated_in_payload.bin", "truncated_in_unknown_payload.bin",
+                             "oversized_unknown_payload.bin"}) {
         SCOPED_TRACE(file);
         const result r = run({"show", data_dir + file});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, applied);
-        EXPECT_EQ(r.err, "pyrelle config show: " + data_dir + file +
-                             ": Unsupported format or corrupted file\n");
+        EXPECT_EQ(r.err, "pyrelle config show: " + data_dir + file + ": Unsupported format or corrupted file\n");
     }
 }
 
-TEST_F(ConfigCommand, ShowOfAnUnreadableFileNamesTheProblem) {
+TEST_F(ConfigCommand, ShowOfAnUnreadableFileNamesTheProblem)
+{
     const result missing = run({"show", path("absent.bin")});
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err,
-              "pyrelle config show: cannot read " + path("absent.bin") + ": No such file or directory\n");
+    EXPECT_EQ(missing.err, "pyrelle config show: cannot read " + path("absent.bin") + ": No such file or directory\n");
 
     const result folder = run({"show", dir_});
     EXPECT_EQ(folder.status, 2);
@@ -92,18 +93,26 @@ TEST_F(ConfigCommand, ShowOfAnUnreadableFileNamesTheProblem) {
     EXPECT_EQ(folder.err, "pyrelle config show: cannot read " + dir_ + ": Is a directory\n");
 }
 
-TEST_F(ConfigCommand, WriteWithoutChangesGivesTheInitialBlob) {
+TEST_F(ConfigCommand, WriteWithoutChangesGivesTheInitialBlob)
+{
     const result r = run({"write", path("settings.bin")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_bytes(path("settings.bin")), read_bytes(data_dir + "initial_values.bin"));
     EXPECT_EQ(files(), std::vector<std::string>{"settings.bin"}) << "no temporary file is left";
 }
 
-TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues) {
+TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues)
+{
     const std::vector<std::string> pairs = {
-        "high_colour=0x12345678", "middle_colour=#FF8000", "low_colour=0xffffffff",
-        "display_mode_index=-2147483648", "high_flow=2",           "middle_flow=0",
-        "low_flow=255",           "frame_rate=60",         "frame_rate=30",  // the last one wins
+        "high_colour=0x12345678",
+        "middle_colour=#FF8000",
+        "low_colour=0xffffffff",
+        "display_mode_index=-2147483648",
+        "high_flow=2",
+        "middle_flow=0",
+        "low_flow=255",
+        "frame_rate=60",
+        "frame_rate=30",  // the last one wins
     };
     std::vector<std::string> args = {"write", path("settings.bin")};
     args.insert(args.end(), pairs.begin(), pairs.end());
@@ -131,18 +140,20 @@ TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues) {
     // What show prints, written back, gives the same bytes again.
     std::vector<std::string> again = {"write", path("again.bin")};
     std::istringstream lines(shown.out);
-    for (std::string name, value; lines >> name >> value;) again.push_back(name + "=" + value);
+    for (std::string name, value; lines >> name >> value;)
+        again.push_back(name + "=" + value);
     ASSERT_EQ(run(again).status, 0);
     EXPECT_EQ(read_bytes(path("again.bin")), read_bytes(path("settings.bin")));
 }
 
-TEST_F(ConfigCommand, BadSettingWritesNothing) {
+TEST_F(ConfigCommand, BadSettingWritesNothing)
+{
     const std::string target = path("settings.bin");
     std::ofstream(target, std::ios::binary) << "previous";
     const char* bad[] = {
-        "colour=0x00FFFFFF",     // no such setting
-        "High_Colour=0x0",       // names are exact
-        "high_colour=#12345",    // too few digits
+        "colour=0x00FFFFFF",   // no such setting
+        "High_Colour=0x0",     // names are exact
+        "high_colour=#12345",  // too few digits
         "high_colour=0x123456789",
         "high_colour=red",
         "high_colour=16777215",  // colours are hexadecimal
@@ -151,7 +162,7 @@ TEST_F(ConfigCommand, BadSettingWritesNothing) {
         "frame_rate=2147483648",
         "frame_rate=12a",
         "frame_rate=",
-        "frame_rate",            // no '='
+        "frame_rate",  // no '='
     };
     for (const char* arg : bad) {
         SCOPED_TRACE(arg);
@@ -164,16 +175,20 @@ TEST_F(ConfigCommand, BadSettingWritesNothing) {
     }
 }
 
-TEST_F(ConfigCommand, HelpAndUsageErrors) {
+TEST_F(ConfigCommand, HelpAndUsageErrors)
+{
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--help"}, {"show", "--help"}, {"write", "-h"}}) {
         const result r = run(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind("usage: pyrelle config", 0), 0u) << r.out;
     }
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"show"}, {"show", "a", "b"}, {"write"}, {"remove", "x"},
-          {"write", "--force", "x"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"show"},
+                                                 {"show", "a", "b"},
+                                                 {"write"},
+                                                 {"remove", "x"},
+                                                 {"write", "--force", "x"}}) {
         const result r = run(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.out, "");

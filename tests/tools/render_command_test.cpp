@@ -35,7 +35,8 @@ std::vector<int> gif_delays(const std::string& file, int width, int height)
     int error = 0;
     GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
     EXPECT_NE(gif, nullptr) << file;
-    if (gif == nullptr) return delays;
+    if (gif == nullptr)
+        return delays;
     EXPECT_EQ(DGifSlurp(gif), GIF_OK);
     EXPECT_EQ(gif->SWidth, width);
     EXPECT_EQ(gif->SHeight, height) << "only the visible rows";
@@ -54,9 +55,9 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
 {
     const auto r = run({"render", "--help"});
     ASSERT_EQ(r.status, 0);
-    for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
-                               "--low", "--middle", "--high", "--flow", "--video", "--gif", "--png",
-                               "--dump-heat", "--dump-palette", "--version"}) {
+    for (const char* option :
+         {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config", "--low", "--middle",
+          "--high", "--flow", "--video", "--gif", "--png", "--dump-heat", "--dump-palette", "--version"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
@@ -79,8 +80,8 @@ TEST_F(RenderCommand, FirstRunIsReproducedByteForByte)
 {
     // Six frames, the last without a complete chunk; all three colours flowing. The expected dumps
     // were checked against an independent implementation of the fire when they were made.
-    const auto r = run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "64", "--frames", "6",
-                        "--flow", "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
+    const auto r = run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "64", "--frames", "6", "--flow",
+                        "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
     const bytes heat = read_bytes(path("heat"));
     const bytes palette = read_bytes(path("palette"));
@@ -101,7 +102,8 @@ TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
     ASSERT_EQ(r.status, 0) << r.err;
     const bytes palette = read_bytes(path("palette"));
     ASSERT_EQ(palette.size(), 5 * palette_bytes) << "frames default to the complete chunks";
-    for (std::size_t k = 1; k < 5; ++k) EXPECT_EQ(frame_of(palette, palette_bytes, k), frame_of(palette, palette_bytes, 0));
+    for (std::size_t k = 1; k < 5; ++k)
+        EXPECT_EQ(frame_of(palette, palette_bytes, k), frame_of(palette, palette_bytes, 0));
     // #102030 is red 0x10, green 0x20, blue 0x30: entry 0 as (red, green, blue, flags).
     EXPECT_EQ(frame_of(palette, palette_bytes, 0)[0], 0x10);
     EXPECT_EQ(frame_of(palette, palette_bytes, 0)[1], 0x20);
@@ -113,12 +115,13 @@ TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
 TEST_F(RenderCommand, GifDelaysFollowTheTimersRealPace)
 {
     // 24 frames per second is a 41 ms timer: the hundredths must add up to 41 per frame.
-    const auto r = run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--gif", "fire.gif",
-                        "--png", "frames"});
+    const auto r = run(
+        {"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--gif", "fire.gif", "--png", "frames"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<int> delays = gif_delays(path("fire.gif"), 32, 12);
     ASSERT_EQ(delays.size(), 20u);
-    for (int delay : delays) EXPECT_TRUE(delay == 4 || delay == 5) << delay;
+    for (int delay : delays)
+        EXPECT_TRUE(delay == 4 || delay == 5) << delay;
     EXPECT_EQ(std::accumulate(delays.begin(), delays.end(), 0), 82) << "20 frames of 41 ms";
     for (int k = 0; k < 20; ++k) {
         char name[32];
@@ -128,10 +131,13 @@ TEST_F(RenderCommand, GifDelaysFollowTheTimersRealPace)
 
     // 60 frames per second is 16 ms: no delay may fall below the 2 hundredths that viewers honour,
     // so some frames are left out, and the length stays 20 x 16 ms.
-    ASSERT_EQ(run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--frame-rate", "60",
-                   "--gif", "fast.gif"}).status, 0);
+    ASSERT_EQ(run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--frame-rate", "60", "--gif",
+                   "fast.gif"})
+                  .status,
+              0);
     const std::vector<int> fast = gif_delays(path("fast.gif"), 32, 12);
-    for (int delay : fast) EXPECT_GE(delay, 2);
+    for (int delay : fast)
+        EXPECT_GE(delay, 2);
     EXPECT_EQ(std::accumulate(fast.begin(), fast.end(), 0), 32);
 }
 
@@ -141,8 +147,10 @@ TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFil
     const auto r = run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "60", "--dump-heat", "heat"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_bytes(path("heat")).size(), 5 * heat_16x8) << "frames default to the whole chunks";
-    ASSERT_EQ(run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "60", "--frames", "6",
-                   "--dump-heat", "heat"}).status, 0);
+    ASSERT_EQ(run({"render", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "60", "--frames", "6", "--dump-heat",
+                   "heat"})
+                  .status,
+              0);
     const bytes heat = read_bytes(path("heat"));
     ASSERT_EQ(heat.size(), 6 * heat_16x8);
     EXPECT_EQ(frame_of(heat, heat_16x8, 5), frame_of(heat, heat_16x8, 4)) << "the partial chunk does not advance";
@@ -152,8 +160,8 @@ TEST_F(RenderCommand, FlowAndSeedingKeepTheirOrderPastTheFirstCycle)
 {
     // One float a frame, all three anchors flowing, across the ramps' rebuild at the 256th frame.
     // The fixtures hold frames 254..261, recorded from this tool.
-    const auto r = run({"render", "--mode", "4x4", "--raw-samples", sweep, "--chunk", "1", "--frames", "262",
-                        "--flow", "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
+    const auto r = run({"render", "--mode", "4x4", "--raw-samples", sweep, "--chunk", "1", "--frames", "262", "--flow",
+                        "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
     const bytes heat = read_bytes(path("heat"));
     const bytes palette = read_bytes(path("palette"));
@@ -170,7 +178,8 @@ TEST_F(RenderCommand, FlowAndSeedingKeepTheirOrderPastTheFirstCycle)
 TEST_F(RenderCommand, AudioFromAPipeReadsLikeTheFile)
 {
     ASSERT_EQ(shell("ffmpeg -v error -f lavfi -i sine=frequency=330:duration=1 -ac 2 song.wav && "
-                    "ffmpeg -v error -i song.wav song.flac"), 0);
+                    "ffmpeg -v error -i song.wav song.flac"),
+              0);
     const std::vector<std::string> args = {"render", "--mode", "16x8", "--dump-heat"};
     auto with = [&](std::vector<std::string> more) {
         std::vector<std::string> all = args;
@@ -181,7 +190,8 @@ TEST_F(RenderCommand, AudioFromAPipeReadsLikeTheFile)
     const bytes from_file = read_bytes(path("file.heat"));
     ASSERT_EQ(from_file.size(), 25 * heat_16x8) << "one second at 41 ms a frame";
     // A WAV streamed without its length, and a FLAC, whose reader seeks.
-    EXPECT_EQ(shell("ffmpeg -v error -i song.wav -f wav - | $PYRELLE render --mode 16x8 --dump-heat wav.heat --audio -"), 0);
+    EXPECT_EQ(
+        shell("ffmpeg -v error -i song.wav -f wav - | $PYRELLE render --mode 16x8 --dump-heat wav.heat --audio -"), 0);
     EXPECT_EQ(shell("cat song.flac | $PYRELLE render --mode 16x8 --dump-heat flac.heat --audio -"), 0);
     EXPECT_EQ(read_bytes(path("wav.heat")), from_file);
     EXPECT_EQ(read_bytes(path("flac.heat")), from_file);
@@ -220,9 +230,9 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--chunk", "64"},
         {"--raw-samples", sweep, "--chunk", "0"},
         {"--audio", "missing.wav"},
-        {"--audio", "-"},  // standard input is empty
+        {"--audio", "-"},                        // standard input is empty
         {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
-        {"--audio", sweep},  // not a sound file
+        {"--audio", sweep},                      // not a sound file
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},
         {"--gif", "no/such/folder/out.gif"},
@@ -246,7 +256,9 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
 TEST_F(RenderCommand, StoredSettingsApplyAndOptionsOverrideThem)
 {
     ASSERT_EQ(run({"config", "write", "stored.cfg", "low_colour=#203040", "middle_colour=#00FF00", "frame_rate=50",
-                   "middle_flow=1"}).status, 0);
+                   "middle_flow=1"})
+                  .status,
+              0);
     const auto r = run({"render", "--config", "stored.cfg", "--middle", "#0000FF", "--flow", "none", "--mode", "16x8",
                         "--raw-samples", sweep, "--chunk", "64", "--dump-palette", "palette", "--gif", "fire.gif"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -263,7 +275,9 @@ TEST_F(RenderCommand, StoredFlowSwitchesAndFrameRatesAreTheModules)
     // Only the middle anchor flows: entry 127 drifts, entries 0 and 255 keep the stored colours.
     ASSERT_EQ(run({"config", "write", "flow.cfg", "middle_flow=1", "high_colour=#102030"}).status, 0);
     ASSERT_EQ(run({"render", "--config", "flow.cfg", "--mode", "16x8", "--raw-samples", sweep, "--chunk", "64",
-                   "--dump-palette", "palette"}).status, 0);
+                   "--dump-palette", "palette"})
+                  .status,
+              0);
     const bytes palette = read_bytes(path("palette"));
     ASSERT_EQ(palette.size(), 5 * palette_bytes);
     auto entry = [&](std::size_t k, std::size_t i) {
@@ -277,9 +291,11 @@ TEST_F(RenderCommand, StoredFlowSwitchesAndFrameRatesAreTheModules)
     }
 
     // A stored rate the module could not divide by runs at the default.
-    const std::pair<const char*, const char*> rates[] = {
-        {"0", "at 24 frames per second"}, {"-5", "at 24 frames per second"}, {"1001", "at 24 frames per second"},
-        {"1000", "at 1000 frames per second"}, {"1", "at 1 frames per second"}};
+    const std::pair<const char*, const char*> rates[] = {{"0", "at 24 frames per second"},
+                                                         {"-5", "at 24 frames per second"},
+                                                         {"1001", "at 24 frames per second"},
+                                                         {"1000", "at 1000 frames per second"},
+                                                         {"1", "at 1 frames per second"}};
     for (const auto& [stored, shown] : rates) {
         ASSERT_EQ(run({"config", "write", "rate.cfg", std::string("frame_rate=") + stored}).status, 0);
         const auto r = run({"render", "--config", "rate.cfg", "--mode", "16x8", "--frames", "1"});

@@ -34,7 +34,8 @@ TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
     const auto r = run({"render", "--mode", "96x64", "--audio", "song.wav", "--video", "fire.mp4"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(shell("ffprobe -v error -show_entries stream=codec_name,r_frame_rate,nb_frames,width,height,channels "
-                    "-show_entries format=duration -of default=noprint_wrappers=1 fire.mp4 > probe"), 0);
+                    "-show_entries format=duration -of default=noprint_wrappers=1 fire.mp4 > probe"),
+              0);
     const std::string probe = read_text(path("probe"));
     for (const char* line : {"codec_name=h264\n", "width=96\n", "height=64\n", "r_frame_rate=1000/41\n",
                              "nb_frames=74\n", "codec_name=aac\n", "channels=2\n"}) {
@@ -46,16 +47,21 @@ TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
 
     // A frame of the video against the PNG of the same frame: lossy, but close. (At the usual
     // display sizes: in small modes the fire's detail is finer than 4:2:0 colour can follow.)
-    ASSERT_EQ(run({"render", "--mode", "640x480", "--frames", "40", "--video", "demo.mp4", "--png", "frames"}).status, 0);
+    ASSERT_EQ(run({"render", "--mode", "640x480", "--frames", "40", "--video", "demo.mp4", "--png", "frames"}).status,
+              0);
     ASSERT_EQ(shell("ffmpeg -v error -i demo.mp4 -vf 'select=eq(n\\,39)' -frames:v 1 decoded.png && "
                     "ffmpeg -i decoded.png -i frames/frame-00039.png -lavfi psnr -f null - 2>&1 "
-                    "| grep -o 'average:[0-9.]*' | cut -d: -f2 > psnr"), 0);
+                    "| grep -o 'average:[0-9.]*' | cut -d: -f2 > psnr"),
+              0);
     EXPECT_GT(std::atof(read_text(path("psnr")).c_str()), 30.0);
 
     // Raw samples have no sound; a FIFO gets a fragmented MP4 that reads from its start.
     ASSERT_EQ(shell("mkfifo pipe.mp4 && (cat pipe.mp4 > piped.mp4 &) && $PYRELLE render --mode 32x16 "
-                    "--raw-samples " + pyrelle::testing::shell_quoted(sweep) + " --chunk 64 --video pipe.mp4 >/dev/null && "
-                    "sleep 0.2 && ffprobe -v error -show_entries stream=codec_name -of csv=p=0 piped.mp4 > streams"), 0);
+                    "--raw-samples " +
+                    pyrelle::testing::shell_quoted(sweep) +
+                    " --chunk 64 --video pipe.mp4 >/dev/null && "
+                    "sleep 0.2 && ffprobe -v error -show_entries stream=codec_name -of csv=p=0 piped.mp4 > streams"),
+              0);
     EXPECT_EQ(read_text(path("streams")), "h264\n");
     EXPECT_EQ(kind_of(path("pipe.mp4")), S_IFIFO);
 
@@ -67,12 +73,15 @@ TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
 TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
 {
     ASSERT_EQ(shell("echo old > target.heat && ln -s target.heat link.heat && echo old > plain.heat && "
-                    "mkfifo fifo.palette && echo old > settings.bin && ln -s settings.bin settings.link"), 0);
+                    "mkfifo fifo.palette && echo old > settings.bin && ln -s settings.bin settings.link"),
+              0);
     const std::vector<std::string> outputs = {"--dump-heat", "link.heat", "--gif", "plain.heat"};
     auto render = [&](const std::string& extra) {
         std::string line = "(cat fifo.palette > got.palette &) && $PYRELLE render --mode 16x8 --raw-samples " +
-                           pyrelle::testing::shell_quoted(sweep) + " --chunk 64 --dump-heat link.heat --gif plain.heat "
-                           "--dump-palette fifo.palette " + extra + " >/dev/null 2>&1";
+                           pyrelle::testing::shell_quoted(sweep) +
+                           " --chunk 64 --dump-heat link.heat --gif plain.heat "
+                           "--dump-palette fifo.palette " +
+                           extra + " >/dev/null 2>&1";
         return shell(line);
     };
     // A render that fails after opening everything leaves every path as it was.
@@ -120,5 +129,6 @@ TEST_F(RenderOutputs, PngFolderHoldsOnlyTheLatestRender)
     ASSERT_EQ(shell("echo keep > frames/notes.txt"), 0);
     ASSERT_EQ(run({"render", "--mode", "16x8", "--frames", "3", "--png", "frames"}).status, 0);
     EXPECT_EQ(shell("test \"$(ls -A frames | tr '\\n' ' ')\" = "
-                    "'frame-00000.png frame-00001.png frame-00002.png notes.txt '"), 0);
+                    "'frame-00000.png frame-00001.png frame-00002.png notes.txt '"),
+              0);
 }

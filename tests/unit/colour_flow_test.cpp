@@ -35,7 +35,8 @@ struct flow_under_test {
 
     void advance(int frames)
     {
-        for (int i = 0; i < frames; ++i) advance_colour_flow(flow);
+        for (int i = 0; i < frames; ++i)
+            advance_colour_flow(flow);
     }
 
     colour entry(int i) const
@@ -49,7 +50,8 @@ struct flow_under_test {
 std::uint32_t nth_draw(int n)
 {
     std::uint32_t state = 1, value = 0;
-    for (int i = 0; i < n; ++i) value = next_random(state);
+    for (int i = 0; i < n; ++i)
+        value = next_random(state);
     return value;
 }
 
@@ -123,7 +125,8 @@ TEST(ColourFlow, AllThreeAnchorsRenewInHighMiddleLowOrder)
         t.start();
         t.advance(256);
         std::uint32_t state = 1;
-        for (int i = 0; i < 18; ++i) next_random(state);
+        for (int i = 0; i < 18; ++i)
+            next_random(state);
         const auto colour_from = [&state] {
             const colour b = next_random(state) & 0xFF, g = next_random(state) & 0xFF, r = next_random(state) & 0xFF;
             return b << 16 | g << 8 | r;

@@ -18,12 +18,14 @@ class logging_reader final : public module_reader {
 public:
     explicit logging_reader(std::uint64_t size) : size_(size) {}
 
-    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override {
+    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override
+    {
         asked.push_back(count);
         const std::uint64_t left = size_ - position_;
         auto n = static_cast<std::uint32_t>(count < left ? count : left);
         auto* out = static_cast<std::uint8_t*>(buffer);
-        for (std::uint32_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(position_ + i);
+        for (std::uint32_t i = 0; i < n; ++i)
+            out[i] = static_cast<std::uint8_t>(position_ + i);
         position_ += n;
         return n + overstate_by;
     }
@@ -38,7 +40,8 @@ private:
 
 never_abort no_abort;
 
-TEST(ConfigStreams, ExceptionsShareOneStaticMessageAndNest) {
+TEST(ConfigStreams, ExceptionsShareOneStaticMessageAndNest)
+{
     const exception_io_data_truncation truncation;
     EXPECT_STREQ(truncation.what(), "Unsupported format or corrupted file");
     // The very same text every time: nothing is copied when one is thrown.
@@ -53,7 +56,8 @@ TEST(ConfigStreams, ExceptionsShareOneStaticMessageAndNest) {
     EXPECT_THROW(throw exception_io(), std::exception);
 }
 
-TEST(ConfigStreams, ReadExactDemandsTheWholeCountInOneRead) {
+TEST(ConfigStreams, ReadExactDemandsTheWholeCountInOneRead)
+{
     logging_reader in(6);
     std::uint8_t bytes[4] = {};
     in.read_exact(bytes, 4, no_abort);
@@ -62,33 +66,38 @@ TEST(ConfigStreams, ReadExactDemandsTheWholeCountInOneRead) {
     EXPECT_EQ(in.asked, (std::vector<std::uint32_t>{4, 4}));
 }
 
-TEST(ConfigStreams, SkipReadsAtMost256BytesAtATime) {
+TEST(ConfigStreams, SkipReadsAtMost256BytesAtATime)
+{
     logging_reader in(1000);
     EXPECT_EQ(in.skip(600, no_abort), 600u);
     EXPECT_EQ(in.asked, (std::vector<std::uint32_t>{256, 256, 88}));
 }
 
-TEST(ConfigStreams, SkipStopsAtTheFirstShortRead) {
+TEST(ConfigStreams, SkipStopsAtTheFirstShortRead)
+{
     logging_reader in(300);
     EXPECT_EQ(in.skip(1000, no_abort), 300u);
     // 256 then a read of 256 that brings 44: no third read after the data has ended.
     EXPECT_EQ(in.asked, (std::vector<std::uint32_t>{256, 256}));
 }
 
-TEST(ConfigStreams, SkipOfNothingReadsNothing) {
+TEST(ConfigStreams, SkipOfNothingReadsNothing)
+{
     logging_reader in(10);
     EXPECT_EQ(in.skip(0, no_abort), 0u);
     in.skip_exact(0, no_abort);
     EXPECT_TRUE(in.asked.empty());
 }
 
-TEST(ConfigStreams, SkipExactThrowsWhenTheDataEndsFirst) {
+TEST(ConfigStreams, SkipExactThrowsWhenTheDataEndsFirst)
+{
     logging_reader in(100);
     in.skip_exact(40, no_abort);
     EXPECT_THROW(in.skip_exact(61, no_abort), exception_io_data_truncation);
 }
 
-TEST(ConfigStreams, SkipCountsAreNotNarrowedTo32Bits) {
+TEST(ConfigStreams, SkipCountsAreNotNarrowedTo32Bits)
+{
     // 4 GiB + 10 must not wrap to 10 and succeed against a stream of 100 bytes.
     logging_reader in(100);
     EXPECT_THROW(in.skip_exact(0x10000000Aull, no_abort), exception_io_data_truncation);
@@ -96,7 +105,8 @@ TEST(ConfigStreams, SkipCountsAreNotNarrowedTo32Bits) {
     EXPECT_EQ(again.skip(0x100000000ull, no_abort), 100u);
 }
 
-TEST(ConfigStreams, ReaderAnsweringMoreThanAskedIsRejected) {
+TEST(ConfigStreams, ReaderAnsweringMoreThanAskedIsRejected)
+{
     logging_reader in(1000);
     in.overstate_by = 1;
     EXPECT_THROW(in.skip(10, no_abort), exception_io_data);
@@ -109,7 +119,8 @@ TEST(ConfigStreams, ReaderAnsweringMoreThanAskedIsRejected) {
     EXPECT_EQ(window.remaining(), 8u);
 }
 
-TEST(ConfigStreams, LimitedReaderNeverPassesItsLimit) {
+TEST(ConfigStreams, LimitedReaderNeverPassesItsLimit)
+{
     const std::uint8_t data[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     memory_reader source(data, sizeof data);
     limited_reader window(source, 5);
@@ -126,7 +137,8 @@ TEST(ConfigStreams, LimitedReaderNeverPassesItsLimit) {
     EXPECT_EQ(source.position(), 5u);
 }
 
-TEST(ConfigStreams, LimitedReaderSkipsStopAtTheLimit) {
+TEST(ConfigStreams, LimitedReaderSkipsStopAtTheLimit)
+{
     std::vector<std::uint8_t> data(1000, 0xAB);
     memory_reader source(data.data(), data.size());
     limited_reader window(source, 700);
@@ -139,14 +151,15 @@ TEST(ConfigStreams, LimitedReaderSkipsStopAtTheLimit) {
     EXPECT_EQ(rest.remaining(), 100u);
 }
 
-TEST(ConfigStreams, GrownCapacityDoublesFromOne) {
+TEST(ConfigStreams, GrownCapacityDoublesFromOne)
+{
     struct example {
         std::uint32_t size, capacity, count, expected;
     };
     const example examples[] = {
-        {0, 0, 1, 1},      {0, 0, 4, 4},       {0, 0, 5, 8},        {3, 4, 1, 4},
-        {4, 4, 1, 8},      {100, 128, 100, 256}, {0, 0, 0, 0},      {0, 3, 5, 6},
-        {0, 0, 0x80000000u, 0x80000000u},
+        {0, 0, 1, 1}, {0, 0, 4, 4}, {0, 0, 5, 8},
+        {3, 4, 1, 4}, {4, 4, 1, 8}, {100, 128, 100, 256},
+        {0, 0, 0, 0}, {0, 3, 5, 6}, {0, 0, 0x80000000u, 0x80000000u},
     };
     for (const example& e : examples) {
         EXPECT_EQ(grown_capacity(e.size, e.capacity, e.count), e.expected)
@@ -154,7 +167,8 @@ TEST(ConfigStreams, GrownCapacityDoublesFromOne) {
     }
 }
 
-TEST(ConfigStreams, GrownCapacityOverflowIsAnAllocationFailure) {
+TEST(ConfigStreams, GrownCapacityOverflowIsAnAllocationFailure)
+{
     // The new size itself passes 32 bits.
     EXPECT_THROW(grown_capacity(0xFFFFFFF0u, 0xFFFFFFF0u, 0x20), std::bad_alloc);
     // The size fits but no doubling of the capacity reaches it.
@@ -162,7 +176,8 @@ TEST(ConfigStreams, GrownCapacityOverflowIsAnAllocationFailure) {
     EXPECT_THROW(grown_capacity(0, 0, 0x80000001u), std::bad_alloc);
 }
 
-TEST(ConfigStreams, MemoryWriterAppendsAndKeepsCapacityWhenCleared) {
+TEST(ConfigStreams, MemoryWriterAppendsAndKeepsCapacityWhenCleared)
+{
     byte_buffer buffer;
     memory_writer out(buffer);
     std::vector<std::uint32_t> capacities;
@@ -182,7 +197,8 @@ TEST(ConfigStreams, MemoryWriterAppendsAndKeepsCapacityWhenCleared) {
     EXPECT_EQ(std::memcmp(buffer.data(), "xyz", 3), 0);
 }
 
-TEST(ConfigStreams, MemoryWriterCopiesFromItsOwnBufferAcrossAMove) {
+TEST(ConfigStreams, MemoryWriterCopiesFromItsOwnBufferAcrossAMove)
+{
     byte_buffer buffer;
     memory_writer out(buffer);
     out.write("abcd", 4, no_abort);
@@ -193,7 +209,8 @@ TEST(ConfigStreams, MemoryWriterCopiesFromItsOwnBufferAcrossAMove) {
     EXPECT_EQ(std::memcmp(buffer.data(), "abcdbcd", 7), 0);
 }
 
-TEST(ConfigStreams, MemoryReaderReturnsShortAtTheEnd) {
+TEST(ConfigStreams, MemoryReaderReturnsShortAtTheEnd)
+{
     const std::uint8_t data[] = {9, 8, 7};
     memory_reader in(data, sizeof data);
     std::uint8_t bytes[4] = {};

@@ -22,13 +22,16 @@ using bytes = std::vector<std::uint8_t>;
 
 never_abort no_abort;
 
-bytes fixture(const std::string& name) {
+bytes fixture(const std::string& name)
+{
     std::ifstream file(std::string(PYRELLE_TEST_DATA_DIR) + "/config/" + name, std::ios::binary);
-    if (!file) throw std::runtime_error("missing fixture " + name);
+    if (!file)
+        throw std::runtime_error("missing fixture " + name);
     return bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bytes operator+(bytes a, const bytes& b) {
+bytes operator+(bytes a, const bytes& b)
+{
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -36,7 +39,8 @@ bytes operator+(bytes a, const bytes& b) {
 // Keeps everything written, and the byte count of each write.
 class recording_writer final : public stream_writer {
 public:
-    void write(const void* buffer, std::uint32_t count, abort_signal&) override {
+    void write(const void* buffer, std::uint32_t count, abort_signal&) override
+    {
         const auto* p = static_cast<const std::uint8_t*>(buffer);
         written.insert(written.end(), p, p + count);
         writes.push_back(count);
@@ -45,13 +49,15 @@ public:
     std::vector<std::uint32_t> writes;
 };
 
-bytes write_blob(configuration& config) {
+bytes write_blob(configuration& config)
+{
     recording_writer out;
     write_configuration(config, out, no_abort);
     return out.written;
 }
 
-void read_blob(configuration& config, const bytes& blob) {
+void read_blob(configuration& config, const bytes& blob)
+{
     memory_reader in(blob.data(), blob.size());
     read_configuration(config, in, no_abort);
 }
@@ -62,31 +68,32 @@ struct values {
     int high_flow, middle_flow, low_flow;
     std::int32_t frame_rate;
 
-    bool operator==(const values& o) const {
-        return high_colour == o.high_colour && middle_colour == o.middle_colour &&
-               low_colour == o.low_colour && display_mode_index == o.display_mode_index &&
-               high_flow == o.high_flow && middle_flow == o.middle_flow && low_flow == o.low_flow &&
-               frame_rate == o.frame_rate;
+    bool operator==(const values& o) const
+    {
+        return high_colour == o.high_colour && middle_colour == o.middle_colour && low_colour == o.low_colour &&
+               display_mode_index == o.display_mode_index && high_flow == o.high_flow && middle_flow == o.middle_flow &&
+               low_flow == o.low_flow && frame_rate == o.frame_rate;
     }
     bool operator!=(const values& o) const { return !(*this == o); }
 };
 
-std::ostream& operator<<(std::ostream& os, const values& v) {
-    return os << std::hex << "{colours " << v.high_colour << ' ' << v.middle_colour << ' '
-              << v.low_colour << std::dec << ", mode " << v.display_mode_index << ", flows "
-              << v.high_flow << ' ' << v.middle_flow << ' ' << v.low_flow << ", rate "
-              << v.frame_rate << '}';
+std::ostream& operator<<(std::ostream& os, const values& v)
+{
+    return os << std::hex << "{colours " << v.high_colour << ' ' << v.middle_colour << ' ' << v.low_colour << std::dec
+              << ", mode " << v.display_mode_index << ", flows " << v.high_flow << ' ' << v.middle_flow << ' '
+              << v.low_flow << ", rate " << v.frame_rate << '}';
 }
 
-values values_of(const configuration& c) {
-    return {c.high_colour.value, c.middle_colour.value, c.low_colour.value,
-            c.display_mode_index.value, c.high_flow.value, c.middle_flow.value,
-            c.low_flow.value, c.frame_rate.value};
+values values_of(const configuration& c)
+{
+    return {c.high_colour.value, c.middle_colour.value, c.low_colour.value, c.display_mode_index.value,
+            c.high_flow.value,   c.middle_flow.value,   c.low_flow.value,   c.frame_rate.value};
 }
 
 const values initial{0x003EFFFF, 0x000000FF, 0, 0, 0, 0, 0, 24};
 
-values initial_with(const std::function<void(values&)>& change) {
+values initial_with(const std::function<void(values&)>& change)
+{
     values v = initial;
     change(v);
     return v;
@@ -103,7 +110,8 @@ const bytes unknown_guid = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
                             0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
 const bytes size_4 = {0x04, 0x00, 0x00, 0x00};
 
-TEST(Configuration, StartsAtTheInitialValuesAndResetsToThem) {
+TEST(Configuration, StartsAtTheInitialValuesAndResetsToThem)
+{
     configuration config;
     EXPECT_EQ(values_of(config), initial);
 
@@ -113,20 +121,21 @@ TEST(Configuration, StartsAtTheInitialValuesAndResetsToThem) {
     EXPECT_EQ(values_of(config), initial);
 }
 
-TEST(Configuration, ListRunsFromFrameRateBackToHighColour) {
+TEST(Configuration, ListRunsFromFrameRateBackToHighColour)
+{
     configuration config;
     std::vector<const config_var*> order;
     for (const config_var* var = config.first(); var != nullptr; var = var->next) {
         order.push_back(var);
     }
     const std::vector<const config_var*> expected = {
-        &config.frame_rate,         &config.low_flow,   &config.middle_flow,
-        &config.high_flow,          &config.display_mode_index, &config.low_colour,
-        &config.middle_colour,      &config.high_colour};
+        &config.frame_rate,         &config.low_flow,   &config.middle_flow,   &config.high_flow,
+        &config.display_mode_index, &config.low_colour, &config.middle_colour, &config.high_colour};
     EXPECT_EQ(order, expected);
 }
 
-TEST(Configuration, InstancesAreIndependent) {
+TEST(Configuration, InstancesAreIndependent)
+{
     configuration a;
     configuration b;
     read_blob(a, fixture("custom_values.bin"));
@@ -134,26 +143,27 @@ TEST(Configuration, InstancesAreIndependent) {
     EXPECT_EQ(write_blob(b), fixture("initial_values.bin"));
 }
 
-TEST(Configuration, InitialValuesWriteThe183ByteBlob) {
+TEST(Configuration, InitialValuesWriteThe183ByteBlob)
+{
     configuration config;
     // Record by record, in list order: GUID as stored, size, payload.
     const bytes expected =
-        bytes{0xEF, 0x2C, 0xE4, 0x0D, 0xEB, 0x48, 0x6D, 0x4D, 0x8A, 0xCA, 0xB4, 0xBB, 0x8A, 0x50,
-              0x52, 0xE9, 0x04, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00} +   // frame_rate 24
-        bytes{0xAB, 0x05, 0x57, 0x12, 0x3D, 0x2C, 0xDB, 0x49, 0x98, 0x0A, 0x2F, 0xFA, 0xB9, 0x75,
-              0x01, 0x07, 0x01, 0x00, 0x00, 0x00, 0x00} +                     // low_flow off
-        bytes{0x01, 0xC8, 0xBF, 0x1C, 0xEF, 0xCD, 0xAB, 0x45, 0xB9, 0x99, 0x51, 0x40, 0xA6, 0x1B,
-              0xD7, 0x77, 0x01, 0x00, 0x00, 0x00, 0x00} +                     // middle_flow off
-        bytes{0x93, 0x22, 0x03, 0x76, 0xC7, 0xEB, 0x55, 0x49, 0x83, 0x2B, 0x1E, 0x94, 0x96, 0x7A,
-              0x53, 0x30, 0x01, 0x00, 0x00, 0x00, 0x00} +                     // high_flow off
-        bytes{0x2B, 0x29, 0x35, 0x1D, 0xE7, 0xD3, 0x9C, 0x4D, 0xB7, 0x10, 0x0C, 0x63, 0x6F, 0x5C,
-              0x81, 0x6C, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00} +   // display_mode_index 0
-        bytes{0xA1, 0xC9, 0xD4, 0xE0, 0x55, 0x3D, 0x47, 0x4E, 0x91, 0xFF, 0x92, 0xA9, 0x3F, 0x16,
-              0x15, 0x33, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00} +   // low_colour black
-        bytes{0xC1, 0x03, 0xD8, 0x3C, 0x89, 0x59, 0x45, 0x40, 0x96, 0xA8, 0xE3, 0x69, 0xD6, 0x25,
-              0x8A, 0x56, 0x04, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00} +   // middle_colour red
-        bytes{0xCD, 0x55, 0x5C, 0x56, 0x7B, 0x69, 0x38, 0x4D, 0x88, 0xF2, 0xD5, 0xA7, 0x07, 0x06,
-              0x1C, 0x1A, 0x04, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x3E, 0x00};    // high_colour
+        bytes{0xEF, 0x2C, 0xE4, 0x0D, 0xEB, 0x48, 0x6D, 0x4D, 0x8A, 0xCA, 0xB4, 0xBB,
+              0x8A, 0x50, 0x52, 0xE9, 0x04, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00} +  // frame_rate 24
+        bytes{0xAB, 0x05, 0x57, 0x12, 0x3D, 0x2C, 0xDB, 0x49, 0x98, 0x0A, 0x2F,
+              0xFA, 0xB9, 0x75, 0x01, 0x07, 0x01, 0x00, 0x00, 0x00, 0x00} +  // low_flow off
+        bytes{0x01, 0xC8, 0xBF, 0x1C, 0xEF, 0xCD, 0xAB, 0x45, 0xB9, 0x99, 0x51,
+              0x40, 0xA6, 0x1B, 0xD7, 0x77, 0x01, 0x00, 0x00, 0x00, 0x00} +  // middle_flow off
+        bytes{0x93, 0x22, 0x03, 0x76, 0xC7, 0xEB, 0x55, 0x49, 0x83, 0x2B, 0x1E,
+              0x94, 0x96, 0x7A, 0x53, 0x30, 0x01, 0x00, 0x00, 0x00, 0x00} +  // high_flow off
+        bytes{0x2B, 0x29, 0x35, 0x1D, 0xE7, 0xD3, 0x9C, 0x4D, 0xB7, 0x10, 0x0C, 0x63,
+              0x6F, 0x5C, 0x81, 0x6C, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00} +  // display_mode_index 0
+        bytes{0xA1, 0xC9, 0xD4, 0xE0, 0x55, 0x3D, 0x47, 0x4E, 0x91, 0xFF, 0x92, 0xA9,
+              0x3F, 0x16, 0x15, 0x33, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00} +  // low_colour black
+        bytes{0xC1, 0x03, 0xD8, 0x3C, 0x89, 0x59, 0x45, 0x40, 0x96, 0xA8, 0xE3, 0x69,
+              0xD6, 0x25, 0x8A, 0x56, 0x04, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00} +  // middle_colour red
+        bytes{0xCD, 0x55, 0x5C, 0x56, 0x7B, 0x69, 0x38, 0x4D, 0x88, 0xF2, 0xD5, 0xA7,
+              0x07, 0x06, 0x1C, 0x1A, 0x04, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x3E, 0x00};  // high_colour
     ASSERT_EQ(expected.size(), 183u);
 
     recording_writer out;
@@ -163,14 +173,15 @@ TEST(Configuration, InitialValuesWriteThe183ByteBlob) {
     // GUID, size and payload go to the host as three writes per record.
     const std::vector<std::uint32_t> int_record = {16, 4, 4}, bool_record = {16, 4, 1};
     std::vector<std::uint32_t> expected_writes;
-    for (const auto* record : {&int_record, &bool_record, &bool_record, &bool_record, &int_record,
-                               &int_record, &int_record, &int_record}) {
+    for (const auto* record :
+         {&int_record, &bool_record, &bool_record, &bool_record, &int_record, &int_record, &int_record, &int_record}) {
         expected_writes.insert(expected_writes.end(), record->begin(), record->end());
     }
     EXPECT_EQ(out.writes, expected_writes);
 }
 
-TEST(Configuration, WrittenValuesReadBackUnchanged) {
+TEST(Configuration, WrittenValuesReadBackUnchanged)
+{
     configuration source;
     source.high_colour.value = -1;  // the whole 32 bits survive, sign included
     source.middle_colour.value = 0x00123456;
@@ -198,26 +209,32 @@ const blob_case blob_cases[] = {
     // Records in the reverse of the written order still reach their variables.
     {"custom_values.bin", {0x12345678, -1, 0x8000, 3, 1, 1, 1, 60}, false},
     // The unknown record's 7 bytes are skipped and the record after it applies.
-    {"unknown_record.bin", initial_with([](values& v) { v.frame_rate = 30; v.low_colour = 0xFF00; }),
+    {"unknown_record.bin", initial_with([](values& v) {
+         v.frame_rate = 30;
+         v.low_colour = 0xFF00;
+     }),
      false},
     {"repeated_record.bin", initial_with([](values& v) { v.low_colour = 0x00222222; }), false},
     // A 2-byte and an empty payload leave their variables alone; the stream stays in step.
     {"short_payload.bin", initial_with([](values& v) { v.high_colour = 0xFF00; }), false},
     // Longer payloads give their first bytes; the rest is skipped.
-    {"long_payload.bin",
-     initial_with([](values& v) { v.high_flow = 1; v.frame_rate = 15; v.low_flow = 1; }), false},
+    {"long_payload.bin", initial_with([](values& v) {
+         v.high_flow = 1;
+         v.frame_rate = 15;
+         v.low_flow = 1;
+     }),
+     false},
     {"bool_byte_02.bin", initial_with([](values& v) { v.middle_flow = 2; }), false},
     // Ending inside a GUID is the normal end of the data.
     {"truncated_in_guid.bin", initial_with([](values& v) { v.low_colour = 0x123456; }), false},
     {"truncated_in_size.bin", initial_with([](values& v) { v.low_colour = 0x123456; }), true},
     {"truncated_in_payload.bin", initial_with([](values& v) { v.low_colour = 0x123456; }), true},
-    {"truncated_in_unknown_payload.bin", initial_with([](values& v) { v.low_colour = 0x123456; }),
-     true},
-    {"oversized_unknown_payload.bin", initial_with([](values& v) { v.low_colour = 0x123456; }),
-     true},
+    {"truncated_in_unknown_payload.bin", initial_with([](values& v) { v.low_colour = 0x123456; }), true},
+    {"oversized_unknown_payload.bin", initial_with([](values& v) { v.low_colour = 0x123456; }), true},
 };
 
-TEST(Configuration, StoredScenariosApplyAsExpected) {
+TEST(Configuration, StoredScenariosApplyAsExpected)
+{
     for (const blob_case& c : blob_cases) {
         SCOPED_TRACE(c.file);
         configuration config;
@@ -238,7 +255,8 @@ TEST(Configuration, StoredScenariosApplyAsExpected) {
     }
 }
 
-TEST(Configuration, EveryCutInsideAGuidEndsQuietly) {
+TEST(Configuration, EveryCutInsideAGuidEndsQuietly)
+{
     const bytes record = low_colour_guid + size_4 + bytes{0x01, 0x02, 0x03, 0x00};
     for (std::size_t cut = 1; cut <= 15; ++cut) {
         SCOPED_TRACE(cut);
@@ -250,7 +268,8 @@ TEST(Configuration, EveryCutInsideAGuidEndsQuietly) {
     }
 }
 
-TEST(Configuration, EveryCutInsideASizeOrPayloadThrows) {
+TEST(Configuration, EveryCutInsideASizeOrPayloadThrows)
+{
     // A whole frame_rate record (60) for a known GUID and a 4-byte record for an unknown one.
     const bytes known = frame_rate_guid + size_4 + bytes{0x3C, 0x00, 0x00, 0x00};
     const bytes unknown = unknown_guid + size_4 + bytes{0xAA, 0xBB, 0xCC, 0xDD};
@@ -265,7 +284,8 @@ TEST(Configuration, EveryCutInsideASizeOrPayloadThrows) {
     }
 }
 
-TEST(Configuration, BoolKeepsAndWritesBackTheByteItRead) {
+TEST(Configuration, BoolKeepsAndWritesBackTheByteItRead)
+{
     configuration config;
     read_blob(config, fixture("bool_byte_02.bin"));
     EXPECT_EQ(config.middle_flow.value, 2);
@@ -277,7 +297,8 @@ TEST(Configuration, BoolKeepsAndWritesBackTheByteItRead) {
     EXPECT_EQ(written[24 + 21 + 20], 0x02);
 }
 
-TEST(Configuration, ListWithoutVariablesSkipsEveryRecord) {
+TEST(Configuration, ListWithoutVariablesSkipsEveryRecord)
+{
     const bytes blob = fixture("custom_values.bin");
     memory_reader in(blob.data(), blob.size());
     EXPECT_NO_THROW(read_configuration(static_cast<config_var*>(nullptr), in, no_abort));
@@ -295,15 +316,15 @@ class failing_reader final : public module_reader {
 public:
     failing_reader(bytes data, std::size_t fail_at) : data_(std::move(data)), fail_at_(fail_at) {}
 
-    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override {
+    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override
+    {
         if (!failed_ && position_ + count > fail_at_) {
             failed_ = true;
             throw Failure();
         }
         const std::size_t left = data_.size() - position_;
         const std::size_t n = count < left ? count : left;
-        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), n,
-                    static_cast<std::uint8_t*>(buffer));
+        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), n, static_cast<std::uint8_t*>(buffer));
         position_ += n;
         return static_cast<std::uint32_t>(n);
     }
@@ -320,10 +341,11 @@ struct host_failure : std::runtime_error {
     host_failure() : std::runtime_error("host failure") {}
 };
 
-TEST(Configuration, DataErrorInsideAValueIsIgnoredButOtherFailuresPassThrough) {
+TEST(Configuration, DataErrorInsideAValueIsIgnoredButOtherFailuresPassThrough)
+{
     // frame_rate 60, then low_colour 0x030201; the failure strikes inside frame_rate's payload.
-    const bytes blob = frame_rate_guid + size_4 + bytes{0x3C, 0, 0, 0} + low_colour_guid + size_4 +
-                       bytes{0x01, 0x02, 0x03, 0x00};
+    const bytes blob =
+        frame_rate_guid + size_4 + bytes{0x3C, 0, 0, 0} + low_colour_guid + size_4 + bytes{0x01, 0x02, 0x03, 0x00};
     {
         configuration config;
         failing_reader<exception_io_data> in(blob, 21);
@@ -346,11 +368,11 @@ class overreporting_reader final : public module_reader {
 public:
     overreporting_reader(bytes data, int overreport_on) : data_(std::move(data)), left_(overreport_on) {}
 
-    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override {
+    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override
+    {
         const std::size_t left = data_.size() - position_;
         const std::size_t n = count < left ? count : left;
-        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), n,
-                    static_cast<std::uint8_t*>(buffer));
+        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), n, static_cast<std::uint8_t*>(buffer));
         const std::size_t claimed = left_-- == 0 ? n + 16 : n;
         position_ += std::min(left, claimed);
         return static_cast<std::uint32_t>(claimed);
@@ -362,13 +384,14 @@ private:
     std::size_t position_ = 0;
 };
 
-TEST(Configuration, StreamAnsweringMoreThanAskedEndsTheReadWhateverTheRecord) {
+TEST(Configuration, StreamAnsweringMoreThanAskedEndsTheReadWhateverTheRecord)
+{
     // frame_rate 60; an unknown record whose payload is a whole low_colour record (0x030201);
     // then middle_colour 0x0C0B0A. Reads: 0 GUID, 1 size, 2 payload, 3 GUID, 4 size, 5 skip,
     // 6 GUID, 7 size, 8 payload.
-    const bytes blob = frame_rate_guid + size_4 + bytes{0x3C, 0, 0, 0} + unknown_guid +
-                       bytes{24, 0, 0, 0} + low_colour_guid + size_4 + bytes{0x01, 0x02, 0x03, 0x00} +
-                       middle_colour_guid + size_4 + bytes{0x0A, 0x0B, 0x0C, 0x00};
+    const bytes blob = frame_rate_guid + size_4 + bytes{0x3C, 0, 0, 0} + unknown_guid + bytes{24, 0, 0, 0} +
+                       low_colour_guid + size_4 + bytes{0x01, 0x02, 0x03, 0x00} + middle_colour_guid + size_4 +
+                       bytes{0x0A, 0x0B, 0x0C, 0x00};
     const struct {
         int overreport_on;
         values expected;
@@ -399,15 +422,18 @@ TEST(Configuration, StreamAnsweringMoreThanAskedEndsTheReadWhateverTheRecord) {
 class failing_writer final : public stream_writer {
 public:
     explicit failing_writer(int fail_on) : left_(fail_on) {}
-    void write(const void*, std::uint32_t, abort_signal&) override {
-        if (--left_ == 0) throw std::runtime_error("disk full");
+    void write(const void*, std::uint32_t, abort_signal&) override
+    {
+        if (--left_ == 0)
+            throw std::runtime_error("disk full");
     }
 
 private:
     int left_;
 };
 
-TEST(Configuration, WriterFailurePassesThrough) {
+TEST(Configuration, WriterFailurePassesThrough)
+{
     configuration config;
     failing_writer out(5);
     EXPECT_THROW(write_configuration(config, out, no_abort), std::runtime_error);

@@ -12,13 +12,16 @@
 namespace pyrelle {
 namespace {
 
-std::vector<display_mode> records_of(const display_mode_list& list) {
+std::vector<display_mode> records_of(const display_mode_list& list)
+{
     return std::vector<display_mode>(list.begin(), list.end());
 }
 
-display_mode_list list_of(const std::vector<display_mode>& modes) {
+display_mode_list list_of(const std::vector<display_mode>& modes)
+{
     display_mode_list list;
-    for (const display_mode& m : modes) list.append(m);
+    for (const display_mode& m : modes)
+        list.append(m);
     return list;
 }
 
@@ -29,13 +32,12 @@ const display_mode xga{1024, 768, 8};
 }  // namespace
 
 // Printed in failure messages.
-void PrintTo(const display_mode& m, std::ostream* os) {
-    *os << m.width << 'x' << m.height << 'x' << m.bits_per_pixel;
-}
+void PrintTo(const display_mode& m, std::ostream* os) { *os << m.width << 'x' << m.height << 'x' << m.bits_per_pixel; }
 
 namespace {
 
-TEST(DisplayModeList, StartsEmptyWithoutABlock) {
+TEST(DisplayModeList, StartsEmptyWithoutABlock)
+{
     display_mode_list list;
     EXPECT_EQ(list.items(), nullptr);
     EXPECT_EQ(list.count(), 0u);
@@ -43,7 +45,8 @@ TEST(DisplayModeList, StartsEmptyWithoutABlock) {
     EXPECT_TRUE(list.empty());
 }
 
-TEST(DisplayModeList, EveryAppendGrowsTheBlockByExactlyOne) {
+TEST(DisplayModeList, EveryAppendGrowsTheBlockByExactlyOne)
+{
     display_mode_list list;
     for (std::uint32_t i = 1; i <= 5; ++i) {
         list.append({i * 100, i * 10, 8});
@@ -54,7 +57,8 @@ TEST(DisplayModeList, EveryAppendGrowsTheBlockByExactlyOne) {
     EXPECT_EQ(list[0], (display_mode{100, 10, 8}));
 }
 
-TEST(DisplayModeList, AppendingItsOwnRecordKeepsTheValues) {
+TEST(DisplayModeList, AppendingItsOwnRecordKeepsTheValues)
+{
     display_mode_list list = list_of({vga, svga, xga});
     list.append(list[0]);
     list.append(list[list.count() - 1]);
@@ -62,7 +66,8 @@ TEST(DisplayModeList, AppendingItsOwnRecordKeepsTheValues) {
     EXPECT_EQ(list.capacity(), 5u);
 }
 
-TEST(DisplayModeList, ResizeSetsCountAndCapacityAlike) {
+TEST(DisplayModeList, ResizeSetsCountAndCapacityAlike)
+{
     display_mode_list list = list_of({vga, svga, xga});
     list.resize(2);
     EXPECT_EQ(list.count(), 2u);
@@ -80,7 +85,8 @@ TEST(DisplayModeList, ResizeSetsCountAndCapacityAlike) {
     EXPECT_EQ(list.capacity(), 0u);
 }
 
-TEST(DisplayModeList, SetCapacityKeepsCountUnlessItNoLongerFits) {
+TEST(DisplayModeList, SetCapacityKeepsCountUnlessItNoLongerFits)
+{
     display_mode_list list = list_of({vga, svga});
     list.set_capacity(6);
     EXPECT_EQ(list.count(), 2u);
@@ -97,7 +103,8 @@ TEST(DisplayModeList, SetCapacityKeepsCountUnlessItNoLongerFits) {
     EXPECT_EQ(records_of(list), (std::vector<display_mode>{vga}));
 }
 
-TEST(DisplayModeList, AssignCopiesExactlyTheSourceRecords) {
+TEST(DisplayModeList, AssignCopiesExactlyTheSourceRecords)
+{
     const display_mode_list source = list_of({vga, svga, xga});
     display_mode_list larger = list_of({xga, xga, xga, xga, xga});
     larger.assign(source);
@@ -116,7 +123,8 @@ TEST(DisplayModeList, AssignCopiesExactlyTheSourceRecords) {
     EXPECT_EQ(larger.items(), nullptr);
 }
 
-TEST(DisplayModeList, AssignFromItselfKeepsRecordsAndDropsSpareRoom) {
+TEST(DisplayModeList, AssignFromItselfKeepsRecordsAndDropsSpareRoom)
+{
     display_mode_list list = list_of({vga, svga});
     list.set_capacity(5);
     list.assign(list);
@@ -124,7 +132,8 @@ TEST(DisplayModeList, AssignFromItselfKeepsRecordsAndDropsSpareRoom) {
     EXPECT_EQ(list.capacity(), 2u);
 }
 
-TEST(DisplayModeList, SizeOverflowIsAnAllocationFailureThatChangesNothing) {
+TEST(DisplayModeList, SizeOverflowIsAnAllocationFailureThatChangesNothing)
+{
     display_mode_list list = list_of({vga, svga});
     EXPECT_THROW(list.grow(0xFFFFFFFFu), std::bad_alloc);
     EXPECT_THROW(list.set_capacity(max_display_modes + 1), std::bad_alloc);
@@ -133,7 +142,8 @@ TEST(DisplayModeList, SizeOverflowIsAnAllocationFailureThatChangesNothing) {
     EXPECT_EQ(list.capacity(), 2u);
 }
 
-TEST(DisplayModeList, MoveHandsTheBlockOver) {
+TEST(DisplayModeList, MoveHandsTheBlockOver)
+{
     display_mode_list list = list_of({vga, svga});
     const display_mode* block = list.items();
     display_mode_list moved(std::move(list));
@@ -147,34 +157,46 @@ TEST(DisplayModeList, MoveHandsTheBlockOver) {
     EXPECT_EQ(records_of(other), (std::vector<display_mode>{vga, svga}));
 }
 
-TEST(DisplayModeList, OnlyPalettisedModesAreKeptInReportedOrder) {
+TEST(DisplayModeList, OnlyPalettisedModesAreKeptInReportedOrder)
+{
     struct reported {
         std::uint32_t width, height, bits;
     };
     // What an adapter might report: every depth, duplicates and all; the palettised depths below
     // 8 bits (1, 2, 4) are as unusable as the direct-colour ones.
     const reported adapter[] = {
-        {320, 200, 8},  {640, 480, 16}, {640, 480, 8},  {800, 600, 24}, {640, 480, 4}, {640, 350, 1},
-        {800, 600, 32}, {1024, 768, 15}, {320, 200, 8}, {320, 200, 2}, {1024, 768, 8}, {1024, 768, 4},
+        {320, 200, 8},  {640, 480, 16},  {640, 480, 8}, {800, 600, 24}, {640, 480, 4},  {640, 350, 1},
+        {800, 600, 32}, {1024, 768, 15}, {320, 200, 8}, {320, 200, 2},  {1024, 768, 8}, {1024, 768, 4},
     };
     display_mode_list scratch;
-    for (const reported& r : adapter) add_palettised_mode(scratch, r.width, r.height, r.bits);
-    EXPECT_EQ(records_of(scratch), (std::vector<display_mode>{
-                                       {320, 200, 8}, {640, 480, 8}, {320, 200, 8}, {1024, 768, 8}}));
+    for (const reported& r : adapter)
+        add_palettised_mode(scratch, r.width, r.height, r.bits);
+    EXPECT_EQ(records_of(scratch),
+              (std::vector<display_mode>{{320, 200, 8}, {640, 480, 8}, {320, 200, 8}, {1024, 768, 8}}));
     EXPECT_EQ(scratch.capacity(), 4u);
 }
 
-TEST(DisplayModeList, StoredIndexIsBroughtIntoTheList) {
+TEST(DisplayModeList, StoredIndexIsBroughtIntoTheList)
+{
     struct example {
         std::int32_t stored;
         std::uint32_t count;
         std::int32_t expected;
     };
     const example examples[] = {
-        {7, 5, 4}, {5, 5, 4}, {-1, 5, 0}, {3, 5, 3}, {0, 5, 0}, {4, 5, 4},
-        {INT32_MIN, 5, 0}, {INT32_MAX, 1, 0}, {0, 0xFFFFFFFFu, 0}, {INT32_MAX, 0xFFFFFFFFu, INT32_MAX},
+        {7, 5, 4},
+        {5, 5, 4},
+        {-1, 5, 0},
+        {3, 5, 3},
+        {0, 5, 0},
+        {4, 5, 4},
+        {INT32_MIN, 5, 0},
+        {INT32_MAX, 1, 0},
+        {0, 0xFFFFFFFFu, 0},
+        {INT32_MAX, 0xFFFFFFFFu, INT32_MAX},
         // No modes: no index is valid, and the stored one is kept for a later list.
-        {3, 0, 3}, {-2, 0, -2},
+        {3, 0, 3},
+        {-2, 0, -2},
     };
     for (const example& e : examples) {
         EXPECT_EQ(clamp_display_mode_index(e.stored, e.count), e.expected)

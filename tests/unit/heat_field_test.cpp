@@ -82,11 +82,11 @@ TEST(HeatField, CoolingOfNeighbourSums)
         std::uint8_t cooled;
     };
     const case_t cases[] = {
-        {0, 0, 0, 0, 0},          // sum 0: nothing to cool, no wrap below 0
-        {0, 0, 0, 7, 0},          // sum 7 -> 1 -> 0
-        {2, 2, 2, 2, 1},          // sum 8 -> 2 -> 1
-        {3, 3, 3, 2, 1},          // sum 11 -> 2 -> 1
-        {3, 3, 3, 3, 2},          // sum 12 -> 3 -> 2
+        {0, 0, 0, 0, 0},            // sum 0: nothing to cool, no wrap below 0
+        {0, 0, 0, 7, 0},            // sum 7 -> 1 -> 0
+        {2, 2, 2, 2, 1},            // sum 8 -> 2 -> 1
+        {3, 3, 3, 2, 1},            // sum 11 -> 2 -> 1
+        {3, 3, 3, 3, 2},            // sum 12 -> 3 -> 2
         {255, 255, 255, 255, 254},  // the hottest neighbours never give 255
     };
     for (const case_t& c : cases) {
@@ -110,12 +110,11 @@ TEST(HeatField, FilterWritesOnlyItsRowsForEvenAndOddHeights)
     // wrote: every row above the audio row, plus column 0 of the last row it reaches.
     struct case_t {
         std::int32_t width, height;
-        std::int32_t full_rows;      // rows 0 .. full_rows - 1 are written completely
-        std::int32_t partial_row;    // only its column 0 is written
+        std::int32_t full_rows;    // rows 0 .. full_rows - 1 are written completely
+        std::int32_t partial_row;  // only its column 0 is written
     };
     const case_t cases[] = {
-        {5, 4, 2, 2},   {5, 5, 2, 2},   {5, 6, 4, 4},      {5, 7, 4, 4},
-        {1, 4, 2, 2},   {640, 480, 478, 478}, {64, 481, 478, 478},
+        {5, 4, 2, 2}, {5, 5, 2, 2}, {5, 6, 4, 4}, {5, 7, 4, 4}, {1, 4, 2, 2}, {640, 480, 478, 478}, {64, 481, 478, 478},
     };
     for (const case_t& c : cases) {
         bytes heat = field(c.width, c.height, 255);
@@ -124,8 +123,7 @@ TEST(HeatField, FilterWritesOnlyItsRowsForEvenAndOddHeights)
             for (std::int32_t x = 0; x < c.width; ++x) {
                 const bool written = r < c.full_rows || (r == c.partial_row && x == 0);
                 const std::uint8_t value = heat[r * c.width + x];
-                ASSERT_EQ(value != 255, written)
-                    << c.width << "x" << c.height << " row " << r << " column " << x;
+                ASSERT_EQ(value != 255, written) << c.width << "x" << c.height << " row " << r << " column " << x;
             }
         }
     }
@@ -141,9 +139,11 @@ TEST(HeatField, FilterAndFusedCopyMatchTheReferenceAtEveryWidth)
     };
     std::vector<field_size> sizes;
     for (std::int32_t w = 1; w <= 40; ++w) {
-        for (std::int32_t h = 4; h <= 7; ++h) sizes.push_back({w, h});
+        for (std::int32_t h = 4; h <= 7; ++h)
+            sizes.push_back({w, h});
     }
-    for (const field_size s : {field_size{640, 480}, field_size{1024, 768}, field_size{1920, 1080}, field_size{720, 481}}) {
+    for (const field_size s :
+         {field_size{640, 480}, field_size{1024, 768}, field_size{1920, 1080}, field_size{720, 481}}) {
         sizes.push_back(s);
     }
     std::uint32_t state = 7;
@@ -151,7 +151,8 @@ TEST(HeatField, FilterAndFusedCopyMatchTheReferenceAtEveryWidth)
         const std::int32_t skip = s.width % 3;
         const std::size_t surface_bytes = static_cast<std::size_t>((s.width + skip) * s.height);
         bytes expected = field(s.width, s.height);
-        for (std::uint8_t& b : expected) b = static_cast<std::uint8_t>(next_random(state) >> 3);
+        for (std::uint8_t& b : expected)
+            b = static_cast<std::uint8_t>(next_random(state) >> 3);
         bytes in_place = expected, fused = expected;
         bytes expected_surface(surface_bytes, 0xEE), surface(surface_bytes, 0xEE);
         for (int frame = 0; frame < 2; ++frame) {  // the second frame starts from filtered bytes
@@ -173,12 +174,19 @@ TEST(HeatField, SampleBytesWrapModulo256)
         std::uint8_t byte;
     };
     const case_t cases[] = {
-        {0.0f, 0},   {0.25f, 128}, {0.49f, 250}, {0.5f, 0},     {-0.1f, 205},
-        {-0.002f, 255}, {1.0f, 0}, {0.001f, 0},  {-0.001f, 0},  // truncation toward zero
+        {0.0f, 0},
+        {0.25f, 128},
+        {0.49f, 250},
+        {0.5f, 0},
+        {-0.1f, 205},
+        {-0.002f, 255},
+        {1.0f, 0},
+        {0.001f, 0},
+        {-0.001f, 0},  // truncation toward zero
         {std::numeric_limits<float>::quiet_NaN(), 0},
         {std::numeric_limits<float>::infinity(), 0},
         {-std::numeric_limits<float>::infinity(), 0},
-        {1e10f, 0},  // outside the 32-bit range
+        {1e10f, 0},        // outside the 32-bit range
         {-4194304.0f, 0},  // exactly -2^31 after scaling: representable, low byte 0
         {4194303.5f, 0},   // 2^31 - 256 after scaling
     };
@@ -198,7 +206,8 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     // Sample i carries (i % 256) / 512, so each seeded byte tells which sample it came from.
     const std::uint32_t n = 4096;
     std::vector<float> samples(n);
-    for (std::uint32_t i = 0; i < n; ++i) samples[i] = static_cast<float>(i % 256) / 512.0f;
+    for (std::uint32_t i = 0; i < n; ++i)
+        samples[i] = static_cast<float>(i % 256) / 512.0f;
 
     const std::int32_t w = 640, h = 480;
     bytes heat = field(w, h);
@@ -218,7 +227,8 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     const std::int32_t w2 = 720;
     const std::uint32_t n2 = 4410;
     std::vector<float> samples2(n2);
-    for (std::uint32_t i = 0; i < n2; ++i) samples2[i] = static_cast<float>(i % 256) / 512.0f;
+    for (std::uint32_t i = 0; i < n2; ++i)
+        samples2[i] = static_cast<float>(i % 256) / 512.0f;
     bytes heat2 = field(w2, h);
     seed_bottom_rows(heat2.data(), w2, h, samples2.data(), n2);
     EXPECT_EQ(heat2[static_cast<std::size_t>(h - 2) * w2 + 208], 636 % 256);
@@ -253,8 +263,10 @@ TEST(HeatField, NoiseRowsTakeTwoWidthsOfDraws)
 
         std::uint32_t state = 1;
         bytes noise_1, noise_2;
-        for (std::int32_t x = 0; x < w; ++x) noise_1.push_back(static_cast<std::uint8_t>(next_random(state)));
-        for (std::int32_t x = 0; x < w; ++x) noise_2.push_back(static_cast<std::uint8_t>(next_random(state)));
+        for (std::int32_t x = 0; x < w; ++x)
+            noise_1.push_back(static_cast<std::uint8_t>(next_random(state)));
+        for (std::int32_t x = 0; x < w; ++x)
+            noise_2.push_back(static_cast<std::uint8_t>(next_random(state)));
         EXPECT_EQ(row(heat, w, h - 2), bytes(w, 0));  // silence
         EXPECT_EQ(row(heat, w, h - 1), noise_1);
         EXPECT_EQ(row(heat, w, h), bytes(w, 0));
@@ -278,7 +290,8 @@ TEST(HeatField, CopyFrameHonoursRowSkip)
 {
     const std::int32_t w = 6, h = 4;
     bytes heat = field(w, h);
-    for (std::size_t i = 0; i < heat.size(); ++i) heat[i] = static_cast<std::uint8_t>(i + 1);
+    for (std::size_t i = 0; i < heat.size(); ++i)
+        heat[i] = static_cast<std::uint8_t>(i + 1);
 
     bytes packed(static_cast<std::size_t>(w * h), 0xEE);
     copy_frame(packed.data(), heat.data(), w, h, 0);

@@ -34,12 +34,14 @@ TEST(NextRandom, EveryThreadStartsItsOwnSequenceAtOne)
 {
     std::vector<std::uint32_t> first, second;
     on_fresh_thread([&] {
-        for (std::size_t i = 0; i < 5; ++i) first.push_back(next_random());
+        for (std::size_t i = 0; i < 5; ++i)
+            first.push_back(next_random());
     });
     // Drawing here must not disturb a thread started afterwards.
     next_random();
     on_fresh_thread([&] {
-        for (std::size_t i = 0; i < 5; ++i) second.push_back(next_random());
+        for (std::size_t i = 0; i < 5; ++i)
+            second.push_back(next_random());
     });
     const std::vector<std::uint32_t> expected(sequence_from_one.begin(), sequence_from_one.begin() + 5);
     EXPECT_EQ(first, expected);

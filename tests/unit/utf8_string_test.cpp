@@ -16,30 +16,37 @@ namespace {
 // 100 bytes that differ from their neighbours, so a shifted or stale copy shows.
 const std::string hundred = [] {
     std::string s;
-    for (int i = 0; i < 100; ++i) s += static_cast<char>('!' + i % 90);
+    for (int i = 0; i < 100; ++i)
+        s += static_cast<char>('!' + i % 90);
     return s;
 }();
 }  // namespace
 
 TEST(Utf8String, BufferGrowsBy16AndShrinksOnlyWhenMoreThan32Over)
 {
-    struct step { bool append; std::string text; std::uint32_t length, buffer; };
+    struct step {
+        bool append;
+        std::string text;
+        std::uint32_t length, buffer;
+    };
     const step steps[] = {
-        {false, "abc", 3, 20},                    // 4 needed, none there: 4 + 16
-        {false, std::string(40, 'x'), 40, 57},    // 41 + 16
-        {false, "", 0, 1},                        // 57 > 1 + 32: down to exactly 1
+        {false, "abc", 3, 20},                  // 4 needed, none there: 4 + 16
+        {false, std::string(40, 'x'), 40, 57},  // 41 + 16
+        {false, "", 0, 1},                      // 57 > 1 + 32: down to exactly 1
         {true, "abc", 3, 20},
-        {true, std::string(16, 'y'), 19, 20},     // needs exactly 20: stays
-        {true, "z", 20, 37},                      // needs 21
-        {false, std::string(4, 'w'), 4, 37},      // 37 is not more than 5 + 32
-        {false, std::string(3, 'v'), 3, 4},       // 37 > 4 + 32
+        {true, std::string(16, 'y'), 19, 20},  // needs exactly 20: stays
+        {true, "z", 20, 37},                   // needs 21
+        {false, std::string(4, 'w'), 4, 37},   // 37 is not more than 5 + 32
+        {false, std::string(3, 'v'), 3, 4},    // 37 > 4 + 32
     };
     utf8_string s;
     std::string expected;
     for (const step& st : steps) {
         expected = st.append ? expected + st.text : st.text;
-        if (st.append) s.append(st.text.c_str(), whole_text);
-        else s.set(st.text.c_str(), whole_text);
+        if (st.append)
+            s.append(st.text.c_str(), whole_text);
+        else
+            s.set(st.text.c_str(), whole_text);
         EXPECT_EQ(s.text(), expected);
         EXPECT_EQ(s.length(), st.length);
         EXPECT_EQ(s.buffer_size(), st.buffer) << "after " << (st.append ? "append " : "set ") << st.text;
@@ -129,7 +136,8 @@ TEST(Utf8String, OpenBufferIsZeroFilledAndCloseBufferTakesTextToFirstNul)
     utf8_string s("old text");
     char* b = s.open_buffer(10);
     ASSERT_GE(s.buffer_size(), 11u);
-    for (std::uint32_t i = 0; i < s.buffer_size(); ++i) ASSERT_EQ(b[i], 0) << "byte " << i;
+    for (std::uint32_t i = 0; i < s.buffer_size(); ++i)
+        ASSERT_EQ(b[i], 0) << "byte " << i;
     std::memcpy(b, "hello", 5);
     s.close_buffer();
     EXPECT_EQ(std::string(s.text()), "hello");
@@ -147,7 +155,9 @@ TEST(Utf8String, CloseBufferSizesTheBufferForItsText)
 {
     // A fresh string's open_buffer(n) makes n + 17 bytes; closing on "hello" (6 bytes needed)
     // keeps up to 6 + 32 bytes and shrinks anything larger to exactly 6.
-    struct row { std::uint32_t opened, size_after; };
+    struct row {
+        std::uint32_t opened, size_after;
+    };
     const row rows[] = {{20, 37}, {21, 38}, {22, 6}, {100, 6}};
     for (const row& r : rows) {
         utf8_string s;

@@ -100,7 +100,8 @@ TEST(MenuCommand, DisabledWithoutModesOtherwiseEnabledForEveryIndex)
     menu_command_service menu(parts.engine, parts.modes, parts.settings);
     for (const bool has_modes : {false, true}) {
         parts.modes.resize(0);
-        if (has_modes) parts.modes.append({640, 480, 8});
+        if (has_modes)
+            parts.modes.append({640, 480, 8});
         for (const std::uint32_t index : {0u, 1u, 5u, 0xFFFFFFFFu}) {
             SCOPED_TRACE(index);
             utf8_string text("untouched");
@@ -130,7 +131,8 @@ TEST(MenuCommand, ExecuteTogglesARunShownCheckedWhileItGoes)
 
     // Checked whatever the mode list holds and whatever the index.
     for (const bool has_modes : {true, false}) {
-        if (!has_modes) parts.modes.resize(0);
+        if (!has_modes)
+            parts.modes.resize(0);
         for (const std::uint32_t index : {0u, 1u, 9u}) {
             utf8_string text;
             std::uint32_t flags = 0;
@@ -191,13 +193,15 @@ TEST(PlaybackListener, EventsSetAndClearThePauseFlag)
         {"event 0", [](playback_events& e, counting_service&) { e.on_event_0(1); }, true},
         {"pause false after stop", [](playback_events& e, counting_service&) { e.on_pause(false); }, false},
         {"pause true", [](playback_events& e, counting_service&) { e.on_pause(true); }, true},
-        {"unasked events", [](playback_events& e, counting_service&) {
+        {"unasked events",
+         [](playback_events& e, counting_service&) {
              e.on_event_3(1);
              e.on_event_6(1);
              e.on_event_7(1);
              e.on_event_8(1);
              e.on_event_9(1);
-         }, true},
+         },
+         true},
         {"new track", [](playback_events& e, counting_service& t) { e.on_new_track(handed_over(t)); }, false},
         {"event 5", [](playback_events& e, counting_service& t) { e.on_event_5(handed_over(t)); }, false},
         {"stop again", [](playback_events& e, counting_service&) { e.on_stop(0); }, true},

@@ -34,7 +34,8 @@ std::vector<display_mode> every_adapter_mode()
 {
     std::vector<display_mode> modes;
     com_ptr<IDirectDraw7> direct_draw;
-    if (FAILED(DirectDrawCreateEx(nullptr, direct_draw.put_void(), IID_IDirectDraw7, nullptr))) return modes;
+    if (FAILED(DirectDrawCreateEx(nullptr, direct_draw.put_void(), IID_IDirectDraw7, nullptr)))
+        return modes;
     direct_draw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
     direct_draw->EnumDisplayModes(0, nullptr, &modes, collect_mode);
     return modes;
@@ -43,8 +44,9 @@ std::vector<display_mode> every_adapter_mode()
 TEST(ModeEnumeration, ListsTheAdaptersEightBitModesInItsOrder)
 {
     const std::vector<display_mode> adapter = every_adapter_mode();
-    ASSERT_TRUE(std::any_of(adapter.begin(), adapter.end(), [](const display_mode& m) { return m.bits_per_pixel != 8; }))
-        << "the adapter offers no other depth, so the filter goes untested";
+    ASSERT_TRUE(std::any_of(adapter.begin(), adapter.end(), [](const display_mode& m) {
+        return m.bits_per_pixel != 8;
+    })) << "the adapter offers no other depth, so the filter goes untested";
     std::vector<display_mode> expected;
     std::copy_if(adapter.begin(), adapter.end(), std::back_inserter(expected),
                  [](const display_mode& m) { return m.bits_per_pixel == 8; });

@@ -25,7 +25,8 @@ public:
     explicit loaded_library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
     ~loaded_library()
     {
-        if (module_ != nullptr) FreeLibrary(module_);
+        if (module_ != nullptr)
+            FreeLibrary(module_);
     }
     loaded_library(const loaded_library&) = delete;
     loaded_library& operator=(const loaded_library&) = delete;
@@ -38,7 +39,8 @@ private:
 std::vector<BYTE> resource_bytes(HMODULE module, LPCWSTR type, LPCWSTR name)
 {
     HRSRC const found = FindResourceW(module, name, type);
-    if (found == nullptr) return {};
+    if (found == nullptr)
+        return {};
     const BYTE* const data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
     return std::vector<BYTE>(data, data + SizeofResource(module, found));
 }
@@ -142,7 +144,8 @@ void unload_a_burning_module(DWORD burn_ms)
 TEST(ModuleLibrary, UnloadingDuringARunEndsTheRunAndReturns)
 {
     if (!test::in_child_process()) {
-        const test::child_result child = test::run_in_child(L"ModuleLibrary.UnloadingDuringARunEndsTheRunAndReturns", 30000);
+        const test::child_result child =
+            test::run_in_child(L"ModuleLibrary.UnloadingDuringARunEndsTheRunAndReturns", 30000);
         EXPECT_FALSE(child.timed_out) << "the module hung in its unload";
         EXPECT_EQ(child.exit_code, 0u);
         return;

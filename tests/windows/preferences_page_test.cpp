@@ -53,8 +53,8 @@ const std::vector<control_row>& expected_controls()
         {1003, static_class, L"Static", widen(PYRELLE_CREDITS_LINE), 0x50020000, 7, 144, 213, 8},
         {1004, button_class, L"Button", L"Flow", 0x50010003, 84, 46, 34, 10},
         {1005, static_class, L"Static",
-         L"Note: pyrelle visualisation is activated via menu View\\Visualisations\\Pyrelle visualisation.",
-         0x50020000, 7, 103, 309, 8},
+         L"Note: pyrelle visualisation is activated via menu View\\Visualisations\\Pyrelle visualisation.", 0x50020000,
+         7, 103, 309, 8},
         {0xFFFFFFFF, static_class, L"Static", L"Resolution:", 0x50020000, 7, 67, 37, 8},
         {1008, static_class, L"Static", L"Recommended resolution: 640x480x8.", 0x50020000, 7, 85, 124, 8},
         {1014, combo_box_class, L"ComboBox", L"", 0x50210003, 45, 65, 129, 69},
@@ -81,20 +81,23 @@ public:
     std::wstring text()
     {
         std::wstring s;
-        for (WORD c = word(); c != 0; c = word()) s.push_back(static_cast<wchar_t>(c));
+        for (WORD c = word(); c != 0; c = word())
+            s.push_back(static_cast<wchar_t>(c));
         return s;
     }
     // A text, or 0xFFFF and an ordinal (returned as "#<ordinal>").
     std::wstring text_or_ordinal()
     {
         const WORD first = word();
-        if (first == 0xFFFF) return L"#" + std::to_wstring(word());
+        if (first == 0xFFFF)
+            return L"#" + std::to_wstring(word());
         std::wstring s(1, static_cast<wchar_t>(first));
         return first == 0 ? std::wstring() : s + text();
     }
     void align_to_dword(const BYTE* base)
     {
-        while ((at_ - base) % 4 != 0) ++at_;
+        while ((at_ - base) % 4 != 0)
+            ++at_;
     }
     const BYTE* position() const noexcept { return at_; }
 
@@ -114,7 +117,8 @@ const BYTE* dialog_template(HMODULE module, DWORD* size)
 {
     HRSRC const found = FindResourceExW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */, MAKEINTRESOURCEW(IDD_PREFERENCES),
                                         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    if (found == nullptr) return nullptr;
+    if (found == nullptr)
+        return nullptr;
     *size = SizeofResource(module, found);
     return static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
 }
@@ -185,7 +189,8 @@ protected:
 
     void TearDown() override
     {
-        if (dialog_ != nullptr) DestroyWindow(dialog_);
+        if (dialog_ != nullptr)
+            DestroyWindow(dialog_);
         DestroyWindow(parent_);
     }
 
@@ -216,7 +221,8 @@ protected:
         const LRESULT count = SendMessageW(control(IDC_DISPLAY_MODE), CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
             wchar_t text[64] = {};
-            SendMessageW(control(IDC_DISPLAY_MODE), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            SendMessageW(control(IDC_DISPLAY_MODE), CB_GETLBTEXT, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(text));
             items.emplace_back(text);
         }
         return items;
@@ -242,7 +248,8 @@ TEST_F(PreferencesPage, IdentifiesItselfToTheHost)
     const settings_page& p = page();
     EXPECT_STREQ(p.page_name(), "Pyrelle visualisation");
     EXPECT_EQ(p.page_guid(), (guid{0xF7FAB292, 0x4B36, 0x4956, {0x8E, 0x27, 0x36, 0x01, 0xE7, 0xE3, 0x57, 0xF3}}));
-    EXPECT_EQ(p.page_parent_guid(), (guid{0x494326C8, 0x88FF, 0x4265, {0xB2, 0xB2, 0xE6, 0x47, 0x0B, 0xEE, 0x13, 0xB3}}));
+    EXPECT_EQ(p.page_parent_guid(),
+              (guid{0x494326C8, 0x88FF, 0x4265, {0xB2, 0xB2, 0xE6, 0x47, 0x0B, 0xEE, 0x13, 0xB3}}));
     EXPECT_TRUE(p.reset_supported());
 }
 
@@ -395,7 +402,8 @@ TEST_F(PreferencesPage, EachPickerStartsFromItsColourWithBlackCustomColours)
                               {IDC_MIDDLE_COLOUR, &configuration::middle_colour, 0x00405060, 0x00D0E0F0},
                               {IDC_LOW_COLOUR, &configuration::low_colour, 0x00708090, 0x00010203}};
     DWORD defined[16];
-    for (DWORD i = 0; i < 16; ++i) defined[i] = 0x00111111 * (i + 1);
+    for (DWORD i = 0; i < 16; ++i)
+        defined[i] = 0x00111111 * (i + 1);
 
     open();
     for (const button& b : buttons) {
@@ -415,7 +423,8 @@ TEST_F(PreferencesPage, EachPickerStartsFromItsColourWithBlackCustomColours)
             ASSERT_TRUE(shared_last_colour_request(&initial, &owner, custom));
             EXPECT_EQ(initial, static_cast<DWORD>(before));
             EXPECT_EQ(owner, dialog_);
-            for (const DWORD c : custom) EXPECT_EQ(c, black);
+            for (const DWORD c : custom)
+                EXPECT_EQ(c, black);
             EXPECT_EQ(colour.value, static_cast<std::int32_t>(answer));
         }
     }
@@ -484,8 +493,9 @@ TEST_F(PreferencesPage, HelpAddressEndsWithThePagesOwnPart)
 {
     utf8_string url("previous content");
     EXPECT_TRUE(page().help_url(url));
-    EXPECT_STREQ(url.text(), "https://help.orvanel.example/2.1.0/preferences/"
-                             "F7FAB292-4B36-4956-8E27-3601E7E357F3/Pyrelle visualisation");
+    EXPECT_STREQ(url.text(),
+                 "https://help.orvanel.example/2.1.0/preferences/"
+                 "F7FAB292-4B36-4956-8E27-3601E7E357F3/Pyrelle visualisation");
     EXPECT_EQ(host_information_.references(), 0) << "the host information service was kept";
     EXPECT_EQ(host_information_.add_refs(), 1u);
 }

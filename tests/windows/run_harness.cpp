@@ -11,10 +11,7 @@
 namespace pyrelle {
 namespace test {
 
-void pump_messages(DWORD ms)
-{
-    bench::pump_until(bench::seconds_now() + ms / 1000.0);
-}
+void pump_messages(DWORD ms) { bench::pump_until(bench::seconds_now() + ms / 1000.0); }
 
 bool pump_messages_until(const std::function<bool()>& done, DWORD ms)
 {
@@ -102,8 +99,9 @@ std::vector<std::uint8_t> fire_engine_inspector::front_buffer(fire_engine& engin
 {
     const auto held = engine.lock_.lock();
     std::vector<std::uint8_t> pixels;
-    visit_front_rows(engine.primary_surface_.get(), DDLOCK_READONLY,
-                     [&pixels](const std::uint8_t* row, DWORD width) { pixels.insert(pixels.end(), row, row + width); });
+    visit_front_rows(engine.primary_surface_.get(), DDLOCK_READONLY, [&pixels](const std::uint8_t* row, DWORD width) {
+        pixels.insert(pixels.end(), row, row + width);
+    });
     return pixels;
 }
 
@@ -118,8 +116,8 @@ std::vector<palette_entry> fire_engine_inspector::palette(fire_engine& engine)
 {
     const auto held = engine.lock_.lock();
     std::vector<palette_entry> entries(palette_size);
-    if (!engine.palette_object_ ||
-        FAILED(engine.palette_object_->GetEntries(0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(entries.data())))) {
+    if (!engine.palette_object_ || FAILED(engine.palette_object_->GetEntries(
+                                       0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(entries.data())))) {
         return {};
     }
     return entries;

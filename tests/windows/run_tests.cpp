@@ -336,9 +336,9 @@ TEST_P(FireRunRefused, LeavesNoWindowAndTheDesktopAsItWas)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FireRunRefused,
-                         ::testing::Values(display_mode{640, 3, 8},      // too low for the heat filter
-                                           display_mode{0, 480, 8},      // no column
-                                           display_mode{640, 480, 4},    // not a byte per pixel
+                         ::testing::Values(display_mode{640, 3, 8},     // too low for the heat filter
+                                           display_mode{0, 480, 8},     // no column
+                                           display_mode{640, 480, 4},   // not a byte per pixel
                                            display_mode{123, 45, 8}));  // the display refuses it
 
 TEST_F(FireRun, FrameTimerThatCannotBeMadeEndsTheStartWithoutHanging)
@@ -450,7 +450,8 @@ TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
     HWND const window = inspect::window(engine_);
 
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(::SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 0);
+    EXPECT_EQ(
+        ::SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 0);
     EXPECT_EQ(::GetCursor(), nullptr);
 
     kernel_handle timer(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name));
@@ -458,7 +459,8 @@ TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
     timer.reset();
 
     toggle();
-    EXPECT_FALSE(kernel_handle(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name))) << "the frame timer outlived the run";
+    EXPECT_FALSE(kernel_handle(::OpenWaitableTimerW(SYNCHRONIZE, FALSE, timer_name)))
+        << "the frame timer outlived the run";
 }
 
 // ---- What users do around a run ------------------------------------------------------------
@@ -466,8 +468,8 @@ TEST_F(FireRun, RunHidesTheCursorAndPacesFramesWithTheNamedTimer)
 // A plain visible top-level window, standing for the player's main window or another program's.
 HWND make_top_level_window(const wchar_t* title)
 {
-    return ::CreateWindowExW(0, L"STATIC", title, WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
-                             nullptr, nullptr);
+    return ::CreateWindowExW(0, L"STATIC", title, WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr, nullptr,
+                             nullptr);
 }
 
 // Another program's window (on another thread, so the run's window loses the application's
@@ -554,7 +556,7 @@ TEST_F(FireRun, RunKeepsTheDisplayOnAndRefusesTheScreenSaver)
     ASSERT_NE(hook, nullptr);
     commands_carried_out.clear();
     EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
-    EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);  // 2: power off
+    EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);        // 2: power off
     EXPECT_EQ(::SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER | 0xF, 1), 0);  // low bits are the system's
     EXPECT_TRUE(commands_carried_out.empty()) << "the screen saver or power-off went on to the default processing";
     ::SendMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 0);  // other commands still do
@@ -623,8 +625,8 @@ TEST_F(FireRun, SecondPlayerProcessDoesNotChangeThisRunsPace)
     pump_messages(200);
     const kernel_handle ready(::CreateEventW(nullptr, TRUE, FALSE, ready_name));
     test::child_process second(L"FireRun.SecondPlayerProcessDoesNotChangeThisRunsPace");
-    ASSERT_TRUE(test::pump_messages_until([&ready] { return ::WaitForSingleObject(ready.get(), 0) == WAIT_OBJECT_0; },
-                                          20000))
+    ASSERT_TRUE(
+        test::pump_messages_until([&ready] { return ::WaitForSingleObject(ready.get(), 0) == WAIT_OBJECT_0; }, 20000))
         << "the second player did not start";
     EXPECT_NEAR(fill_rate(1500), 1000.0 / 41, 3.0) << "during the other run";
     const test::child_result child = second.wait(30000);
@@ -689,7 +691,7 @@ TEST(DisplayModeDrawable, NeedsOneBytePerPixelAndHeightFour)
         std::int32_t width, height;
         std::uint32_t bits;
         bool drawable;
-    } cases[] = {{640, 480, 8, true}, {1, 4, 8, true},    {640, 3, 8, false},   {0, 480, 8, false},
+    } cases[] = {{640, 480, 8, true},   {1, 4, 8, true},       {640, 3, 8, false},    {0, 480, 8, false},
                  {-640, 480, 8, false}, {640, -480, 8, false}, {640, 480, 16, false}, {640, 480, 4, false}};
     for (const auto& c : cases) {
         EXPECT_EQ(display_mode_drawable(c.width, c.height, c.bits), c.drawable)

@@ -42,7 +42,7 @@ TEST(ServiceLookup, CountsOtherThanOneThrowWithoutCreatingAnything)
         const char* message;
     };
     const lookup_case cases[] = {
-        {1, false, "Service not found"},   // the class is unknown to the host
+        {1, false, "Service not found"},  // the class is unknown to the host
         {0, true, "Service not found"},
         {2, true, "Service duplicated"},
         {7, true, "Service duplicated"},

@@ -18,15 +18,13 @@ namespace {
 
 using test::counting_service;
 
-module_interface& the_module()
-{
-    return *orvanel_get_interface(module::host_registry(), module::instance());
-}
+module_interface& the_module() { return *orvanel_get_interface(module::host_registry(), module::instance()); }
 
 std::vector<service_entry*> entries()
 {
     std::vector<service_entry*> list;
-    for (service_entry* e = the_module().first_entry(); e != nullptr; e = e->next) list.push_back(e);
+    for (service_entry* e = the_module().first_entry(); e != nullptr; e = e->next)
+        list.push_back(e);
     return list;
 }
 
@@ -37,8 +35,8 @@ service_base* instance_of(service_entry& entry)
     return out.get();  // static objects: nothing to keep alive
 }
 
-const guid* const every_class[] = {&playback_listener_class, &lifecycle_class, &preferences_page_class,
-                                   &menu_command_class, &component_info_class, &host_information_class,
+const guid* const every_class[] = {&playback_listener_class,    &lifecycle_class,      &preferences_page_class,
+                                   &menu_command_class,         &component_info_class, &host_information_class,
                                    &visualisation_manager_class};
 
 TEST(ServiceRegistry, ListsFiveServicesFromTheLastRegisteredToTheFirst)

@@ -16,7 +16,9 @@ namespace pyrelle::test {
 class counting_service final : public host_information {
 public:
     explicit counting_service(const guid& service_class = guid{}, std::string version = "") noexcept
-        : service_class_(service_class), version_(std::move(version)) {}
+        : service_class_(service_class), version_(std::move(version))
+    {
+    }
 
     std::uint32_t release() override;
     std::uint32_t add_ref() override;

@@ -12,18 +12,18 @@ namespace pyrelle::test {
 class test_stream final : public visualisation_stream {
 public:
     // Behaviour, changed by the test at any time.
-    std::atomic<bool> has_time{true};        // false: current_time reports no audio
-    std::atomic<bool> fill_fails{false};     // fill_chunk returns false, so the fallback is used
-    std::atomic<bool> throws{false};         // current_time throws std::runtime_error
+    std::atomic<bool> has_time{true};     // false: current_time reports no audio
+    std::atomic<bool> fill_fails{false};  // fill_chunk returns false, so the fallback is used
+    std::atomic<bool> throws{false};      // current_time throws std::runtime_error
     std::atomic<std::uint32_t> samples_per_fill{requested_chunk_size};  // what each fill leaves
-    std::atomic<float> fill_value{0.25f};      // every sample fill_chunk writes (0.25 -> heat 128)
-    std::atomic<float> fallback_value{0.125f}; // every sample fill_chunk_fallback writes
+    std::atomic<float> fill_value{0.25f};       // every sample fill_chunk writes (0.25 -> heat 128)
+    std::atomic<float> fallback_value{0.125f};  // every sample fill_chunk_fallback writes
 
     // What happened.
     std::atomic<int> time_calls{0};
     std::atomic<int> fill_calls{0};
     std::atomic<int> fallback_calls{0};
-    std::atomic<int> references{0};           // held by the module
+    std::atomic<int> references{0};                 // held by the module
     std::atomic<std::int64_t> first_fill_ticks{0};  // QueryPerformanceCounter at the first fill
 
     std::uint32_t release() override { return static_cast<std::uint32_t>(--references); }

@@ -84,7 +84,8 @@ sf_count_t memory_seek(sf_count_t offset, int whence, void* user)
     auto* f = static_cast<memory_file*>(user);
     const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? f->position : memory_length(user);
     const sf_count_t to = base + offset;
-    if (to < 0 || to > memory_length(user)) return -1;
+    if (to < 0 || to > memory_length(user))
+        return -1;
     f->position = to;
     return to;
 }
@@ -123,7 +124,8 @@ demo::pcm_audio read_sound_file(const std::string& path)
         for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stdin)) != 0;) {
             piped.insert(piped.end(), buffer, buffer + got);
         }
-        if (std::ferror(stdin)) throw std::runtime_error("cannot read audio from standard input");
+        if (std::ferror(stdin))
+            throw std::runtime_error("cannot read audio from standard input");
         file = sf_open_virtual(&memory_io, SFM_READ, &info, &memory);
     } else {
         file = sf_open(path.c_str(), SFM_READ, &info);
@@ -143,8 +145,10 @@ demo::pcm_audio read_sound_file(const std::string& path)
     std::vector<float> block(static_cast<std::size_t>(block_frames) * audio.channels);
     for (;;) {
         const sf_count_t got = sf_readf_float(file, block.data(), block_frames);
-        if (got <= 0) break;
-        audio.samples.insert(audio.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got * info.channels));
+        if (got <= 0)
+            break;
+        audio.samples.insert(audio.samples.end(), block.begin(),
+                             block.begin() + static_cast<std::ptrdiff_t>(got * info.channels));
     }
     const int error = sf_error(file);
     const std::string error_text = sf_strerror(file);

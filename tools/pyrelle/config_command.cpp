@@ -67,7 +67,8 @@ struct named_variable {
 };
 
 // In registration order, which is also the order 'show' prints.
-std::array<named_variable, 8> named_variables(configuration& c) {
+std::array<named_variable, 8> named_variables(configuration& c)
+{
     return {{
         {"high_colour", value_form::colour, &c.high_colour, nullptr},
         {"middle_colour", value_form::colour, &c.middle_colour, nullptr},
@@ -80,7 +81,8 @@ std::array<named_variable, 8> named_variables(configuration& c) {
     }};
 }
 
-std::string format_value(const named_variable& v) {
+std::string format_value(const named_variable& v)
+{
     char text[16];
     switch (v.form) {
     case value_form::colour:
@@ -97,30 +99,36 @@ std::string format_value(const named_variable& v) {
 }
 
 // Decimal digits, all of `text`, at most `max`.
-bool parse_decimal(const std::string& text, std::uint64_t max, std::uint64_t& out) {
-    if (text.empty()) return false;
+bool parse_decimal(const std::string& text, std::uint64_t max, std::uint64_t& out)
+{
+    if (text.empty())
+        return false;
     std::uint64_t value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > max) return false;
+        if (value > max)
+            return false;
     }
     out = value;
     return true;
 }
 
-bool parse_colour(const std::string& text, std::int32_t& out) {
+bool parse_colour(const std::string& text, std::int32_t& out)
+{
     std::uint32_t value = 0;
-    if (!parse_colour_text(text, value)) return false;
+    if (!parse_colour_text(text, value))
+        return false;
     out = static_cast<std::int32_t>(value);
     return true;
 }
 
-bool parse_integer(const std::string& text, std::int32_t& out) {
+bool parse_integer(const std::string& text, std::int32_t& out)
+{
     const bool negative = !text.empty() && text[0] == '-';
     std::uint64_t magnitude = 0;
-    if (!parse_decimal(negative ? text.substr(1) : text, negative ? 0x80000000u : 0x7FFFFFFFu,
-                       magnitude)) {
+    if (!parse_decimal(negative ? text.substr(1) : text, negative ? 0x80000000u : 0x7FFFFFFFu, magnitude)) {
         return false;
     }
     out = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
@@ -128,24 +136,31 @@ bool parse_integer(const std::string& text, std::int32_t& out) {
     return true;
 }
 
-bool parse_flag(const std::string& text, std::uint8_t& out) {
+bool parse_flag(const std::string& text, std::uint8_t& out)
+{
     std::uint64_t value = 0;
-    if (!parse_decimal(text, 255, value)) return false;
+    if (!parse_decimal(text, 255, value))
+        return false;
     out = static_cast<std::uint8_t>(value);
     return true;
 }
 
-const char* form_description(value_form form) {
+const char* form_description(value_form form)
+{
     switch (form) {
-    case value_form::colour: return "a colour 0x00BBGGRR or #RRGGBB";
-    case value_form::integer: return "a whole number from -2147483648 to 2147483647";
-    case value_form::flag: return "a byte from 0 to 255";
+    case value_form::colour:
+        return "a colour 0x00BBGGRR or #RRGGBB";
+    case value_form::integer:
+        return "a whole number from -2147483648 to 2147483647";
+    case value_form::flag:
+        return "a byte from 0 to 255";
     }
     return "";
 }
 
 // Applies one NAME=VALUE; false with `error` set when either part is bad.
-bool apply_assignment(configuration& config, const std::string& assignment, std::string& error) {
+bool apply_assignment(configuration& config, const std::string& assignment, std::string& error)
+{
     const std::size_t equals = assignment.find('=');
     if (equals == std::string::npos) {
         error = "'" + assignment + "' is not NAME=VALUE";
@@ -154,21 +169,30 @@ bool apply_assignment(configuration& config, const std::string& assignment, std:
     const std::string name = assignment.substr(0, equals);
     const std::string text = assignment.substr(equals + 1);
     for (const named_variable& v : named_variables(config)) {
-        if (name != v.name) continue;
+        if (name != v.name)
+            continue;
         bool ok = false;
         switch (v.form) {
-        case value_form::colour: ok = parse_colour(text, v.int_var->value); break;
-        case value_form::integer: ok = parse_integer(text, v.int_var->value); break;
-        case value_form::flag: ok = parse_flag(text, v.bool_var->value); break;
+        case value_form::colour:
+            ok = parse_colour(text, v.int_var->value);
+            break;
+        case value_form::integer:
+            ok = parse_integer(text, v.int_var->value);
+            break;
+        case value_form::flag:
+            ok = parse_flag(text, v.bool_var->value);
+            break;
         }
-        if (!ok) error = name + ": '" + text + "' is not " + form_description(v.form);
+        if (!ok)
+            error = name + ": '" + text + "' is not " + form_description(v.form);
         return ok;
     }
     error = "unknown setting '" + name + "'";
     return false;
 }
 
-int run_show(const std::string& file) {
+int run_show(const std::string& file)
+{
     configuration config;
     std::string error;
     const config_file_status status = apply_configuration_file(file, config, error);
@@ -187,7 +211,8 @@ int run_show(const std::string& file) {
     return 0;
 }
 
-int run_write(const std::string& file, const std::vector<std::string>& assignments) {
+int run_write(const std::string& file, const std::vector<std::string>& assignments)
+{
     configuration config;
     for (const std::string& assignment : assignments) {
         std::string error;
@@ -207,7 +232,8 @@ int run_write(const std::string& file, const std::vector<std::string>& assignmen
 }  // namespace
 }  // namespace pyrelle::tools
 
-int run_config_command(int argc, char** argv) {
+int run_config_command(int argc, char** argv)
+{
     using namespace pyrelle::tools;
     CLI::App app("", "pyrelle config");
     set_up_command(app, config_usage);

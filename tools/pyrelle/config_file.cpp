@@ -26,9 +26,11 @@ class file_reader final : public module_reader {
 public:
     explicit file_reader(std::FILE* file) noexcept : file_(file) {}
 
-    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override {
+    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override
+    {
         const std::size_t got = std::fread(buffer, 1, count, file_);
-        if (got < count && std::ferror(file_)) throw file_error(std::strerror(errno));
+        if (got < count && std::ferror(file_))
+            throw file_error(std::strerror(errno));
         return static_cast<std::uint32_t>(got);
     }
 
@@ -42,8 +44,8 @@ struct file_closer {
 
 }  // namespace
 
-config_file_status apply_configuration_file(const std::string& path, configuration& config,
-                                            std::string& error) {
+config_file_status apply_configuration_file(const std::string& path, configuration& config, std::string& error)
+{
     std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         error = "cannot read " + path + ": " + std::strerror(errno);
@@ -63,11 +65,13 @@ config_file_status apply_configuration_file(const std::string& path, configurati
     return config_file_status::applied;
 }
 
-bool load_configuration_file(const std::string& path, configuration& config, std::string& error) {
+bool load_configuration_file(const std::string& path, configuration& config, std::string& error)
+{
     return apply_configuration_file(path, config, error) == config_file_status::applied;
 }
 
-bool save_configuration_file(const std::string& path, configuration& config, std::string& error) {
+bool save_configuration_file(const std::string& path, configuration& config, std::string& error)
+{
     byte_buffer blob;
     memory_writer out(blob);
     never_abort no_abort;

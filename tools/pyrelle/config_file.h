@@ -7,16 +7,15 @@
 namespace pyrelle::tools {
 
 enum class config_file_status {
-    applied,      // every record up to the end of the file was applied
-    unreadable,   // the file could not be opened or read (records before a read failure may
-                  // have been applied)
-    corrupted,    // the blob broke off; the records before the break stay applied
+    applied,     // every record up to the end of the file was applied
+    unreadable,  // the file could not be opened or read (records before a read failure may
+                 // have been applied)
+    corrupted,   // the blob broke off; the records before the break stay applied
 };
 
 // Applies the file to `config` exactly as the module applies a blob from the player. On anything
 // but `applied`, `error` receives a one-line message naming the file and the problem.
-config_file_status apply_configuration_file(const std::string& path, configuration& config,
-                                            std::string& error);
+config_file_status apply_configuration_file(const std::string& path, configuration& config, std::string& error);
 
 // apply_configuration_file for callers that only need to know whether it worked.
 bool load_configuration_file(const std::string& path, configuration& config, std::string& error);

@@ -32,7 +32,8 @@ public:
         // giflib closes the descriptor it is given: hand it a copy, the output_file keeps its own.
         int error = 0;
         const int fd = ::dup(file.descriptor());
-        if (fd < 0) throw std::runtime_error("cannot write '" + path_ + "': " + std::strerror(errno));
+        if (fd < 0)
+            throw std::runtime_error("cannot write '" + path_ + "': " + std::strerror(errno));
         gif_ = EGifOpenFileHandle(fd, &error);
         if (gif_ == nullptr) {
             ::close(fd);
@@ -70,7 +71,8 @@ public:
     {
         const unsigned start_cs = time_cs(frames_++);
         if (!pending_pixels_.empty()) {
-            if (start_cs - pending_start_cs_ < min_delay_cs) return;
+            if (start_cs - pending_start_cs_ < min_delay_cs)
+                return;
             put(start_cs - pending_start_cs_);
         }
         pending_pixels_.assign(pixels, pixels + static_cast<std::size_t>(width_) * height_);
@@ -80,7 +82,8 @@ public:
 
     void finish()
     {
-        if (!pending_pixels_.empty()) put(std::max(time_cs(frames_) - pending_start_cs_, min_delay_cs));
+        if (!pending_pixels_.empty())
+            put(std::max(time_cs(frames_) - pending_start_cs_, min_delay_cs));
         int error = 0;
         const int closed = EGifCloseFile(gif_, &error);
         gif_ = nullptr;
@@ -96,7 +99,8 @@ private:
 
     void put(unsigned delay)
     {
-        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF), static_cast<unsigned char>(delay >> 8), 0};
+        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF),
+                                         static_cast<unsigned char>(delay >> 8), 0};
         check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));
 
         GifColorType colours[256];
@@ -104,7 +108,8 @@ private:
             colours[i] = {pending_palette_[i].red, pending_palette_[i].green, pending_palette_[i].blue};
         }
         ColorMapObject* map = GifMakeMapObject(256, colours);
-        if (map == nullptr) throw std::bad_alloc();
+        if (map == nullptr)
+            throw std::bad_alloc();
         const int put = EGifPutImageDesc(gif_, 0, 0, width_, height_, false, map);
         GifFreeMapObject(map);
         check(put);
@@ -194,10 +199,12 @@ private:
     void discard() noexcept
     {
         std::error_code ignored;
-        if (!staging_.empty()) fs::remove_all(staging_, ignored);
+        if (!staging_.empty())
+            fs::remove_all(staging_, ignored);
         staging_.clear();
         // Only an empty folder goes; remove() leaves one that holds anything else.
-        if (made_) fs::remove(dir_, ignored);
+        if (made_)
+            fs::remove(dir_, ignored);
         made_ = false;
     }
 
@@ -235,16 +242,21 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     o.screen.resize(static_cast<std::size_t>(format.width) * format.height);
     if (!paths.video_file.empty()) {
         o.video_file.emplace(paths.video_file);
-        o.video = std::make_unique<video_writer>(*o.video_file, format.width, format.height, format.period_ms, soundtrack);
+        o.video =
+            std::make_unique<video_writer>(*o.video_file, format.width, format.height, format.period_ms, soundtrack);
     }
     if (!paths.gif_file.empty()) {
         o.gif_file.emplace(paths.gif_file);
         o.gif = std::make_unique<gif_writer>(*o.gif_file, format.width, format.height, format.period_ms);
     }
-    if (!paths.heat_dump_file.empty()) o.heat_dump.emplace(paths.heat_dump_file);
-    if (!paths.palette_dump_file.empty()) o.palette_dump.emplace(paths.palette_dump_file);
-    if (!paths.png_dir.empty()) o.pngs = std::make_unique<png_folder>(paths.png_dir);
-    if (o.video || o.pngs) o.rgb.resize(o.screen.size() * 3);
+    if (!paths.heat_dump_file.empty())
+        o.heat_dump.emplace(paths.heat_dump_file);
+    if (!paths.palette_dump_file.empty())
+        o.palette_dump.emplace(paths.palette_dump_file);
+    if (!paths.png_dir.empty())
+        o.pngs = std::make_unique<png_folder>(paths.png_dir);
+    if (o.video || o.pngs)
+        o.rgb.resize(o.screen.size() * 3);
 }
 
 frame_outputs::~frame_outputs() = default;
@@ -253,9 +265,12 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
 {
     impl& o = *impl_;
     std::copy(heat.begin(), heat.begin() + static_cast<std::ptrdiff_t>(o.screen.size()), o.screen.begin());
-    if (o.gif) o.gif->add_frame(o.screen.data(), palette);
-    if (o.heat_dump) o.heat_dump->write(heat.data(), heat.size());
-    if (o.palette_dump) o.palette_dump->write(palette, 256 * sizeof(palette_entry));
+    if (o.gif)
+        o.gif->add_frame(o.screen.data(), palette);
+    if (o.heat_dump)
+        o.heat_dump->write(heat.data(), heat.size());
+    if (o.palette_dump)
+        o.palette_dump->write(palette, 256 * sizeof(palette_entry));
     if (!o.rgb.empty()) {
         for (std::size_t i = 0; i < o.screen.size(); ++i) {
             const palette_entry& e = palette[o.screen[i]];
@@ -263,8 +278,10 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
             o.rgb[3 * i + 1] = e.green;
             o.rgb[3 * i + 2] = e.blue;
         }
-        if (o.video) o.video->add_frame(o.rgb.data());
-        if (o.pngs) o.pngs->write(o.frames, o.rgb.data(), o.format.width, o.format.height);
+        if (o.video)
+            o.video->add_frame(o.rgb.data());
+        if (o.pngs)
+            o.pngs->write(o.frames, o.rgb.data(), o.format.width, o.format.height);
     }
     ++o.frames;
 }
@@ -272,11 +289,14 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
 std::vector<std::string> frame_outputs::commit()
 {
     impl& o = *impl_;
-    if (o.video) o.video->finish();
-    if (o.gif) o.gif->finish();
+    if (o.video)
+        o.video->finish();
+    if (o.gif)
+        o.gif->finish();
     std::vector<std::string> written;
     for (std::optional<output_file>* file : {&o.video_file, &o.gif_file, &o.heat_dump, &o.palette_dump}) {
-        if (!*file) continue;
+        if (!*file)
+            continue;
         (*file)->commit();
         written.push_back((*file)->path());
     }

@@ -15,7 +15,8 @@ pthread_t worker;
 void note(int signal_number)
 {
     received = signal_number;
-    if (have_worker && !pthread_equal(pthread_self(), worker)) pthread_kill(worker, signal_number);
+    if (have_worker && !pthread_equal(pthread_self(), worker))
+        pthread_kill(worker, signal_number);
 }
 
 void handle(void (*handler)(int))

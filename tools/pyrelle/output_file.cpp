@@ -27,9 +27,11 @@ std::string final_target(const std::string& path)
     fs::path current = path;
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(current, error))) return current.string();
+        if (!fs::is_symlink(fs::symlink_status(current, error)))
+            return current.string();
         const fs::path next = fs::read_symlink(current, error);
-        if (error) fail("cannot follow the link", path, error.value());
+        if (error)
+            fail("cannot follow the link", path, error.value());
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
     fail("cannot follow the link", path, ELOOP);
@@ -46,22 +48,26 @@ output_file::output_file(const std::string& path) : path_(path)
     target_ = final_target(path);
     struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT) fail("cannot write", path, errno);
+    if (!exists && errno != ENOENT)
+        fail("cannot write", path, errno);
     if (exists && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
         // A reader on a FIFO (or a device) takes the bytes as they come: nothing to replace.
         fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd_ < 0) fail("cannot write", path, errno);
+        if (fd_ < 0)
+            fail("cannot write", path, errno);
         close_fd_ = true;
         return;
     }
-    if (exists && S_ISDIR(st.st_mode)) fail("cannot write", path, EISDIR);
+    if (exists && S_ISDIR(st.st_mode))
+        fail("cannot write", path, EISDIR);
     if (exists && !S_ISREG(st.st_mode)) {
         throw std::runtime_error("cannot write '" + path + "': not a regular file, FIFO or character device");
     }
     // Beside the target, so that the rename stays on one file system.
     std::string temporary = target_ + ".partial-XXXXXX";
     fd_ = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd_ < 0) fail("cannot create", path, errno);
+    if (fd_ < 0)
+        fail("cannot create", path, errno);
     temporary_ = temporary;
     close_fd_ = true;
     // mkstemp makes the file private: keep the replaced file's mode, or give a new file the usual one.
@@ -77,7 +83,8 @@ output_file::output_file(const std::string& path) : path_(path)
 output_file::~output_file()
 {
     close_descriptor();
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
 }
 
 void output_file::write(const void* data, std::size_t size)
@@ -85,7 +92,8 @@ void output_file::write(const void* data, std::size_t size)
     const auto* p = static_cast<const char*>(data);
     while (size != 0) {
         const ssize_t n = ::write(fd_, p, size);
-        if (n < 0) fail("cannot write", path_, errno);  // EINTR too: an interrupted render stops
+        if (n < 0)
+            fail("cannot write", path_, errno);  // EINTR too: an interrupted render stops
         p += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -97,17 +105,21 @@ void output_file::commit()
         close_descriptor();
         return;
     }
-    if (::fsync(fd_) != 0) fail("cannot write", path_, errno);
+    if (::fsync(fd_) != 0)
+        fail("cannot write", path_, errno);
     const int closed = ::close(fd_);
     fd_ = -1;
-    if (closed != 0) fail("cannot write", path_, errno);
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0) fail("cannot replace", path_, errno);
+    if (closed != 0)
+        fail("cannot write", path_, errno);
+    if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
+        fail("cannot replace", path_, errno);
     temporary_.clear();
 }
 
 void output_file::close_descriptor() noexcept
 {
-    if (fd_ >= 0 && close_fd_) ::close(fd_);
+    if (fd_ >= 0 && close_fd_)
+        ::close(fd_);
     fd_ = -1;
 }
 

@@ -21,10 +21,12 @@ progress_bar::~progress_bar()
 
 void progress_bar::update(std::uint32_t done)
 {
-    if (!shown_) return;
+    if (!shown_)
+        return;
     const int filled = static_cast<int>(static_cast<std::uint64_t>(done) * bar_width / total_);
     // Redrawing only when the bar moves keeps the terminal traffic small on long renders.
-    if (filled == last_width_ && done != total_) return;
+    if (filled == last_width_ && done != total_)
+        return;
     last_width_ = filled;
     std::fprintf(stderr, "\rrender [%.*s%*s] %u/%u frames", filled, "########################################",
                  bar_width - filled, "", done, total_);

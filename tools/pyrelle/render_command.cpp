@@ -55,7 +55,8 @@ resolved_render resolve(const render_options& options)
     r.run.high_flow = flow.high;
     // A stored rate the module could not divide by runs at the default, as the module does.
     const std::int32_t stored_rate = stored.frame_rate.value;
-    r.frame_rate = options.frame_rate.value_or(stored_rate >= 1 && stored_rate <= 1000 ? stored_rate : default_frame_rate);
+    r.frame_rate =
+        options.frame_rate.value_or(stored_rate >= 1 && stored_rate <= 1000 ? stored_rate : default_frame_rate);
     return r;
 }
 
@@ -97,8 +98,10 @@ void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, 
         }
     });
     render_thread.join();
-    if (interruption_signal() != 0) throw std::runtime_error("interrupted");
-    if (failure) std::rethrow_exception(failure);
+    if (interruption_signal() != 0)
+        throw std::runtime_error("interrupted");
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 }  // namespace
@@ -138,7 +141,8 @@ int run_render_command(int argc, char** argv)
             options.raw_samples_file.empty() ? &audio.song : nullptr);
     } catch (const std::exception& e) {
         outputs.reset();
-        if (interruption_signal() != 0) end_by_interruption();  // while waiting for a FIFO's reader
+        if (interruption_signal() != 0)
+            end_by_interruption();  // while waiting for a FIFO's reader
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 2;
     }
@@ -158,7 +162,8 @@ int run_render_command(int argc, char** argv)
         return 0;
     } catch (const std::exception& e) {
         outputs.reset();
-        if (interruption_signal() != 0) end_by_interruption();
+        if (interruption_signal() != 0)
+            end_by_interruption();
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 1;
     }

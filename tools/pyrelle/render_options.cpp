@@ -109,14 +109,19 @@ colour parse_colour_option(const std::string& option, const std::string& text)
 flow_switches parse_flow(const std::string& text)
 {
     flow_switches flow;
-    if (text.empty() || text == "none") return flow;
+    if (text.empty() || text == "none")
+        return flow;
     std::istringstream parts(text);
     std::string part;
     while (std::getline(parts, part, ',')) {
-        if (part == "low") flow.low = true;
-        else if (part == "middle") flow.middle = true;
-        else if (part == "high") flow.high = true;
-        else throw CLI::ValidationError("--flow", "'" + part + "' is not one of low, middle, high");
+        if (part == "low")
+            flow.low = true;
+        else if (part == "middle")
+            flow.middle = true;
+        else if (part == "high")
+            flow.high = true;
+        else
+            throw CLI::ValidationError("--flow", "'" + part + "' is not one of low, middle, high");
     }
     return flow;
 }
@@ -142,11 +147,14 @@ std::optional<int> parse_render_options(int argc, char** argv, render_options& o
     raw->needs(chunk);
     chunk->needs(raw);
     app.add_option("--config", options.config_file)->type_name("FILE");
-    app.add_option_function<std::string>("--low", [&](const std::string& v) { options.low = parse_colour_option("--low", v); })
+    app.add_option_function<std::string>("--low",
+                                         [&](const std::string& v) { options.low = parse_colour_option("--low", v); })
         ->type_name("C");
-    app.add_option_function<std::string>("--middle", [&](const std::string& v) { options.middle = parse_colour_option("--middle", v); })
+    app.add_option_function<std::string>(
+           "--middle", [&](const std::string& v) { options.middle = parse_colour_option("--middle", v); })
         ->type_name("C");
-    app.add_option_function<std::string>("--high", [&](const std::string& v) { options.high = parse_colour_option("--high", v); })
+    app.add_option_function<std::string>("--high",
+                                         [&](const std::string& v) { options.high = parse_colour_option("--high", v); })
         ->type_name("C");
     app.add_option_function<std::string>("--flow", [&](const std::string& v) { options.flow = parse_flow(v); })
         ->type_name("LIST");

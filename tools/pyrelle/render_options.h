@@ -23,7 +23,7 @@ struct flow_switches {
 struct render_options {
     std::int32_t width = 640;
     std::int32_t height = 480;
-    std::optional<std::uint32_t> frames;   // default: the length of the audio
+    std::optional<std::uint32_t> frames;     // default: the length of the audio
     std::optional<std::int32_t> frame_rate;  // default: stored setting, else 24
 
     std::string audio_file;        // any format libsndfile reads

@@ -102,7 +102,8 @@ struct video_writer::impl {
 
     void check(int result, const char* what) const
     {
-        if (result < 0) fail(what, result);
+        if (result < 0)
+            fail(what, result);
     }
 
     static int write_packet(void* opaque, std::uint8_t* data, int size)
@@ -121,7 +122,8 @@ struct video_writer::impl {
     static std::int64_t seek(void* opaque, std::int64_t offset, int whence)
     {
         auto* self = static_cast<impl*>(opaque);
-        if (whence == AVSEEK_SIZE) return -1;
+        if (whence == AVSEEK_SIZE)
+            return -1;
         const off_t at = ::lseek(self->file.descriptor(), static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
         return at < 0 ? AVERROR(errno) : at;
     }
@@ -129,7 +131,8 @@ struct video_writer::impl {
     void open_container()
     {
         auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-        if (buffer == nullptr) throw std::bad_alloc();
+        if (buffer == nullptr)
+            throw std::bad_alloc();
         io.reset(avio_alloc_context(buffer, io_buffer_size, 1, this, nullptr, &write_packet,
                                     file.seekable() ? &seek : nullptr));
         if (!io) {
@@ -149,15 +152,18 @@ struct video_writer::impl {
         encoded_stream s;
         s.codec.reset(avcodec_alloc_context3(codec));
         s.stream = avformat_new_stream(format.get(), nullptr);
-        if (!s.codec || s.stream == nullptr) throw std::bad_alloc();
-        if (format->oformat->flags & AVFMT_GLOBALHEADER) s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        if (!s.codec || s.stream == nullptr)
+            throw std::bad_alloc();
+        if (format->oformat->flags & AVFMT_GLOBALHEADER)
+            s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         return s;
     }
 
     void open_video()
     {
         const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
-        if (h264 == nullptr) fail("H.264 video", AVERROR_ENCODER_NOT_FOUND);
+        if (h264 == nullptr)
+            fail("H.264 video", AVERROR_ENCODER_NOT_FOUND);
         video = open_stream(h264);
         AVCodecContext& c = *video.codec;
         c.width = width;
@@ -185,20 +191,23 @@ struct video_writer::impl {
         video.stream->avg_frame_rate = c.framerate;
 
         picture.reset(av_frame_alloc());
-        if (!picture) throw std::bad_alloc();
+        if (!picture)
+            throw std::bad_alloc();
         picture->format = c.pix_fmt;
         picture->width = width;
         picture->height = height;
         check(av_frame_get_buffer(picture.get(), 0), "H.264 video");
         to_yuv.reset(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P,
                                     SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-        if (!to_yuv) fail("colour conversion", AVERROR(EINVAL));
+        if (!to_yuv)
+            fail("colour conversion", AVERROR(EINVAL));
     }
 
     void open_audio()
     {
         const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-        if (aac == nullptr) fail("AAC audio", AVERROR_ENCODER_NOT_FOUND);
+        if (aac == nullptr)
+            fail("AAC audio", AVERROR_ENCODER_NOT_FOUND);
         audio = open_stream(aac);
         AVCodecContext& c = *audio.codec;
         const int channels = static_cast<int>(sound->channels);
@@ -207,7 +216,8 @@ struct video_writer::impl {
         // AAC knows a fixed set of rates; anything else is resampled to 48 kHz.
         c.sample_rate = 48000;
         for (const int* rate = aac->supported_samplerates; rate != nullptr && *rate != 0; ++rate) {
-            if (*rate == static_cast<int>(sound->sample_rate)) c.sample_rate = *rate;
+            if (*rate == static_cast<int>(sound->sample_rate))
+                c.sample_rate = *rate;
         }
         c.bit_rate = audio_bit_rate_per_channel * std::min(channels, 2);
         c.time_base = AVRational{1, c.sample_rate};
@@ -223,7 +233,8 @@ struct video_writer::impl {
         check(swr_init(swr), "AAC audio");
         fifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, channels, c.frame_size));
         sound_frame.reset(av_frame_alloc());
-        if (!fifo || !sound_frame) throw std::bad_alloc();
+        if (!fifo || !sound_frame)
+            throw std::bad_alloc();
         sound_frame->format = AV_SAMPLE_FMT_FLTP;
         sound_frame->sample_rate = c.sample_rate;
         check(av_channel_layout_copy(&sound_frame->ch_layout, &c.ch_layout), "AAC audio");
@@ -237,7 +248,8 @@ struct video_writer::impl {
         check(avcodec_send_frame(s.codec.get(), frame), what);
         for (;;) {
             const int got = avcodec_receive_packet(s.codec.get(), packet.get());
-            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+                return;
             check(got, what);
             av_packet_rescale_ts(packet.get(), s.codec->time_base, s.stream->time_base);
             packet->stream_index = s.stream->index;
@@ -254,19 +266,23 @@ struct video_writer::impl {
         const int channels = c.ch_layout.nb_channels;
         while (sound_fed < end || last) {
             const auto count = static_cast<int>(std::min<std::uint64_t>(end - sound_fed, 8192));
-            const std::uint8_t* in = count ? reinterpret_cast<const std::uint8_t*>(
-                                                 sound->samples.data() + sound_fed * static_cast<std::uint64_t>(channels))
-                                           : nullptr;
+            const std::uint8_t* in = count
+                                         ? reinterpret_cast<const std::uint8_t*>(
+                                               sound->samples.data() + sound_fed * static_cast<std::uint64_t>(channels))
+                                         : nullptr;
             const int room = swr_get_out_samples(resampler.get(), count);
             check(av_audio_fifo_realloc(fifo.get(), av_audio_fifo_size(fifo.get()) + room), "AAC audio");
-            std::vector<std::vector<float>> planes(static_cast<std::size_t>(channels), std::vector<float>(static_cast<std::size_t>(room) + 1));
+            std::vector<std::vector<float>> planes(static_cast<std::size_t>(channels),
+                                                   std::vector<float>(static_cast<std::size_t>(room) + 1));
             std::vector<std::uint8_t*> out;
-            for (auto& p : planes) out.push_back(reinterpret_cast<std::uint8_t*>(p.data()));
+            for (auto& p : planes)
+                out.push_back(reinterpret_cast<std::uint8_t*>(p.data()));
             const int made = swr_convert(resampler.get(), out.data(), room, count ? &in : nullptr, count);
             check(made, "AAC audio");
             check(av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(out.data()), made), "AAC audio");
             sound_fed += static_cast<std::uint64_t>(count);
-            if (count == 0) break;  // the resampler has been drained
+            if (count == 0)
+                break;  // the resampler has been drained
         }
         while (av_audio_fifo_size(fifo.get()) >= c.frame_size || (last && av_audio_fifo_size(fifo.get()) > 0)) {
             check(av_frame_make_writable(sound_frame.get()), "AAC audio");
@@ -295,12 +311,15 @@ video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t h
     }
     av_log_set_level(AV_LOG_ERROR);
     impl& v = *impl_;
-    if (!v.packet) throw std::bad_alloc();
+    if (!v.packet)
+        throw std::bad_alloc();
     v.open_container();
     v.open_video();
-    if (sound != nullptr && sound->channels != 0) v.open_audio();
+    if (sound != nullptr && sound->channels != 0)
+        v.open_audio();
     AVDictionary* options = nullptr;
-    if (!file.seekable()) av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    if (!file.seekable())
+        av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
     const int written = avformat_write_header(v.format.get(), &options);
     av_dict_free(&options);
     v.check(written, "MP4 header");
@@ -318,7 +337,8 @@ void video_writer::add_frame(const std::uint8_t* rgb)
     sws_scale(v.to_yuv.get(), source, stride, 0, v.height, v.picture->data, v.picture->linesize);
     v.picture->pts = v.video.next_pts++;
     v.encode(v.video, v.picture.get(), "H.264 video");
-    if (v.audio.codec) v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)), false);
+    if (v.audio.codec)
+        v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)), false);
 }
 
 void video_writer::finish()
@@ -331,7 +351,8 @@ void video_writer::finish()
     }
     v.check(av_write_trailer(v.format.get()), "MP4 trailer");
     avio_flush(v.io.get());
-    if (v.io->error < 0) v.check(v.io->error, "MP4");
+    if (v.io->error < 0)
+        v.check(v.io->error, "MP4");
 }
 
 }  // namespace pyrelle::tools
