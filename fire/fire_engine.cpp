@@ -46,7 +46,14 @@ fire_engine::fire_engine(run_window_class& window_class, const service_finder& h
 {
 }
 
-fire_engine::~fire_engine() { close_window(); }
+fire_engine::~fire_engine()
+{
+    close_window();
+    // Destroying the window tears the run down through WM_DESTROY, but only on the thread that
+    // owns the window; an unload on any other thread must still stop the render thread and give
+    // the display back before the module's code goes away. A second tear_down does nothing.
+    tear_down();
+}
 
 LRESULT fire_engine::set_up()
 {

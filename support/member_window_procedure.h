@@ -61,6 +61,9 @@ typename Kind::result_type CALLBACK member_window_procedure(HWND window, UINT me
     } catch (const std::exception& error) {
         self->failed(error);
         result = 0;
+    } catch (...) {
+        // Not ours to name, but unwinding through the system's message dispatch would end the host.
+        result = 0;
     }
     if (message == Kind::detach_message) {
         ::SetWindowLongPtrW(window, Kind::object_slot, 0);
