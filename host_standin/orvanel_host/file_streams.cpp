@@ -48,9 +48,10 @@ std::uint32_t file_reader::read(void* buffer, std::uint32_t count, abort_signal&
     return total;
 }
 
-file_writer::file_writer(const std::wstring& path) : path_(path)
+file_writer::file_writer(const std::wstring& path, bool only_new) : path_(path)
 {
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD disposition = only_new ? CREATE_NEW : CREATE_ALWAYS;
+    file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
         fail("cannot create", path);
     }

@@ -48,7 +48,8 @@ private:
 // Writing a new file from its start (an existing one is replaced).
 class file_writer final : public stream_writer {
 public:
-    explicit file_writer(const std::wstring& path);
+    // Replaces what stands at `path`, or, with `only_new`, fails when anything does.
+    explicit file_writer(const std::wstring& path, bool only_new = false);
 
     void write(const void* buffer, std::uint32_t count, abort_signal& abort) override;
     // Flushes and closes; throws file_error when the data may not have reached the disk.

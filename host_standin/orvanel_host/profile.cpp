@@ -4,6 +4,9 @@
 
 #include <shlobj.h>
 
+#include <optional>
+#include <string>
+
 #include "config/streams.h"
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/wide_text.h"
@@ -157,13 +160,17 @@ save_outcome profile::save(module_interface& module)
     }
     make_folder(folder_);
     const std::wstring path = config_path();
-    const std::wstring temporary = path + L".tmp";
+    // A name of this process's own, made new: a user's file of another name, or another player
+    // saving to the same profile at the same moment, is never truncated, renamed or deleted.
+    const std::wstring temporary = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
     host_abort abort;
+    std::optional<file_writer> writer;
+    writer.emplace(temporary, true);  // throws before anything is made
     try {
-        file_writer writer(temporary);
-        module.write_configuration(writer, abort);
-        writer.finish();
+        module.write_configuration(*writer, abort);
+        writer->finish();
     } catch (...) {
+        writer.reset();  // closed, so that it can go
         ::DeleteFileW(temporary.c_str());
         throw;
     }

@@ -34,7 +34,7 @@ mode_index=$(grep -oE 'prefs 1014 .*selected=[0-9]+ text=640x480x8' "$e2e_log" |
 
 [[ -f "$cfg" ]] || fail "no pyrelle.cfg after quit"
 [[ $(stat -c %s "$cfg") == 183 ]] || fail "pyrelle.cfg has $(stat -c %s "$cfg") bytes, not 183"
-[[ ! -e "$cfg.tmp" ]] || fail "the temporary file was left behind"
+! compgen -G "$cfg.*.tmp" >/dev/null || fail "the temporary file was left behind"
 [[ "$(record_payload "$cfg" $guid_low_colour)" == 0000ff00 ]] || fail "low colour stored as $(record_payload "$cfg" $guid_low_colour), not blue"
 [[ "$(record_payload "$cfg" $guid_high_colour)" == ffff3e00 ]] || fail "the cancelled pick changed the high colour"
 [[ "$(record_payload "$cfg" $guid_high_flow)" == 01 ]] || fail "high flow not stored as on"

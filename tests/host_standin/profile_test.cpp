@@ -95,6 +95,12 @@ protected:
     {
         return ::GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
+    // The name a save of this process writes before its rename.
+    bool own_temporary_left() const
+    {
+        const std::wstring name = L"pyrelle.cfg." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+        return exists(name.c_str());
+    }
 
     void put(const wchar_t* name, const bytes& content) const
     {
@@ -190,7 +196,7 @@ TEST_F(ProfileTest, WhatCannotBeReadIsReportedAndLeftAlone)
         EXPECT_EQ(subject.save(module), save_outcome::left_alone);
     }
     EXPECT_EQ(take(L"pyrelle.cfg"), stored);
-    EXPECT_FALSE(exists(L"pyrelle.cfg.tmp"));
+    EXPECT_FALSE(own_temporary_left());
 
     // A folder of that name.
     ::DeleteFileW(path(L"pyrelle.cfg").c_str());
@@ -212,8 +218,11 @@ TEST_F(ProfileTest, SavingWritesTheModulesBlobAndLeavesNoTemporaryFile)
     settings_module module;
     module.settings.middle_colour.value = 0x00FF8000;
     profile subject(folder_);
+    const bytes users_own = {0x55, 0x73, 0x65, 0x72};  // "User": a file that happens to bear the plain name
+    put(L"pyrelle.cfg.tmp", users_own);
     EXPECT_EQ(subject.save(module), save_outcome::written);
-    EXPECT_FALSE(exists(L"pyrelle.cfg.tmp"));
+    EXPECT_FALSE(own_temporary_left());
+    EXPECT_EQ(take(L"pyrelle.cfg.tmp"), users_own);
     const bytes saved = take(L"pyrelle.cfg");
     EXPECT_EQ(saved.size(), 183u);
 
@@ -236,7 +245,7 @@ TEST_F(ProfileTest, AFailedSaveLeavesThePreviousFileAsItWas)
     profile subject(folder_);
     EXPECT_THROW(subject.save(module), std::runtime_error);
     EXPECT_EQ(take(L"pyrelle.cfg"), previous);
-    EXPECT_FALSE(exists(L"pyrelle.cfg.tmp"));
+    EXPECT_FALSE(own_temporary_left());
 }
 
 TEST_F(ProfileTest, SavingCreatesAMissingFolder)
