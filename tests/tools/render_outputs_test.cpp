@@ -110,8 +110,9 @@ TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
 {
     for (const char* signal : {"INT", "TERM"}) {
         ASSERT_EQ(shell("mkdir -p frames && echo keep > frames/notes.txt"), 0);
-        // Long enough to be caught in the middle; stopped as soon as its first outputs exist.
-        const int status = shell(std::string("$PYRELLE render --mode 320x240 --frame-rate 1000 --frames 100000 "
+        // Long enough to be caught in the middle; stopped as soon as its first outputs exist. Job
+        // control on, or the background render would start with SIGINT ignored, as it should then.
+        const int status = shell(std::string("set -m; $PYRELLE render --mode 320x240 --frame-rate 1000 --frames 100000 "
                                              "--video v.mp4 --gif g.gif --png frames --dump-heat h >/dev/null 2>&1 & "
                                              "for i in $(seq 100); do ls frames/.pyrelle-frames-*/frame-00002.png "
                                              ">/dev/null 2>&1 && break; sleep 0.05; done; kill -") +
@@ -121,6 +122,14 @@ TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
         EXPECT_EQ(files(), (std::vector<std::string>{"frames", "status"})) << signal;
         EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0) << signal;
     }
+    // A reader that goes away is a failed write, not a death by SIGPIPE halfway through the files.
+    ASSERT_EQ(shell("$PYRELLE render --mode 64x32 --frames 200 --gif g.gif --png frames --dump-heat - 2>err "
+                    "| head -c 10 >/dev/null; echo ${PIPESTATUS[0]} > status"),
+              0);
+    EXPECT_EQ(read_text(path("status")), "1\n");
+    EXPECT_EQ(read_text(path("err")), "pyrelle render: cannot write '-': Broken pipe\n");
+    EXPECT_EQ(files(), (std::vector<std::string>{"err", "frames", "status"}));
+    EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0);
 }
 
 TEST_F(RenderOutputs, PngFolderHoldsOnlyTheLatestRender)

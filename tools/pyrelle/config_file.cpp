@@ -10,6 +10,7 @@
 
 #include "config/config_blob.h"
 #include "config/streams.h"
+#include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/output_file.h"
 
 namespace pyrelle::tools {
@@ -77,11 +78,16 @@ bool save_configuration_file(const std::string& path, configuration& config, std
     never_abort no_abort;
     write_configuration(config, out, no_abort);
 
+    // Ctrl-C while the file is written (or while a FIFO waits for its reader) leaves no
+    // temporary file behind: the write stops, the file goes, and the process ends by the signal.
+    const interruption_guard interruptions;
     try {
         output_file file(path);
         file.write(blob.data(), blob.size());
         file.commit();
     } catch (const std::exception& e) {
+        if (interruption_signal() != 0)
+            end_by_interruption();
         error = e.what();
         return false;
     }

@@ -22,7 +22,8 @@ bool load_configuration_file(const std::string& path, configuration& config, std
 
 // Writes the blob of `config` to `path` as an output_file: a regular file is either the old one or
 // the whole new blob, a link's target is replaced, a FIFO or device written through. Returns false
-// with a one-line message in `error` when that fails.
+// with a one-line message in `error` when that fails. SIGINT or SIGTERM meanwhile removes what was
+// begun and ends the process by that signal.
 bool save_configuration_file(const std::string& path, configuration& config, std::string& error);
 
 }  // namespace pyrelle::tools

@@ -12,10 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <regex>
 #include <stdexcept>
 
+#include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/output_file.h"
 #include "tools/pyrelle/video_writer.h"
 
@@ -293,8 +295,16 @@ std::vector<std::string> frame_outputs::commit()
         o.video->finish();
     if (o.gif)
         o.gif->finish();
+    const std::initializer_list<std::optional<output_file>*> files = {&o.video_file, &o.gif_file, &o.heat_dump,
+                                                                      &o.palette_dump};
+    // Everything slow first; a signal that came meanwhile then stops the render before any rename.
+    for (std::optional<output_file>* file : files) {
+        if (*file)
+            (*file)->flush();
+    }
+    stop_if_interrupted();
     std::vector<std::string> written;
-    for (std::optional<output_file>* file : {&o.video_file, &o.gif_file, &o.heat_dump, &o.palette_dump}) {
+    for (std::optional<output_file>* file : files) {
         if (!*file)
             continue;
         (*file)->commit();

@@ -5,8 +5,9 @@
 namespace pyrelle::tools {
 
 // From construction to destruction the two signals are noted, and system calls they interrupt
-// fail with EINTR instead of going on, so a wait for a FIFO's reader ends too. The destructor
-// restores the signals' default handling.
+// fail with EINTR instead of going on, so a wait for a FIFO's reader ends too; a signal that was
+// ignored when the guard began stays ignored. SIGPIPE is ignored meanwhile, so a write to a reader
+// that went away fails with EPIPE. The destructor puts back what each signal did before.
 class interruption_guard {
 public:
     interruption_guard();
@@ -27,6 +28,10 @@ public:
 
 // The signal that arrived, or 0.
 int interruption_signal() noexcept;
+
+// Throws std::runtime_error("interrupted") when a signal arrived: checked between frames and
+// before anything is moved into place, so an interrupted render commits nothing.
+void stop_if_interrupted();
 
 // Ends the process as the signal that arrived would have.
 [[noreturn]] void end_by_interruption();

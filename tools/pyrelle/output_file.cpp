@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "tools/pyrelle/interruption.h"
+
 namespace fs = std::filesystem;
 
 namespace pyrelle::tools {
@@ -63,6 +65,9 @@ output_file::output_file(const std::string& path) : path_(path)
     if (exists && !S_ISREG(st.st_mode)) {
         throw std::runtime_error("cannot write '" + path + "': not a regular file, FIFO or character device");
     }
+    // The rename needs only the folder's permission: a file its owner protected is not ours to replace.
+    if (exists && ::access(target_.c_str(), W_OK) != 0)
+        fail("cannot write", path, errno);
     // Beside the target, so that the rename stays on one file system.
     std::string temporary = target_ + ".partial-XXXXXX";
     fd_ = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -99,18 +104,27 @@ void output_file::write(const void* data, std::size_t size)
     }
 }
 
-void output_file::commit()
+void output_file::flush()
 {
-    if (temporary_.empty()) {
-        close_descriptor();
+    if (temporary_.empty() || fd_ < 0)
         return;
-    }
     if (::fsync(fd_) != 0)
         fail("cannot write", path_, errno);
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0)
         fail("cannot write", path_, errno);
+}
+
+void output_file::commit()
+{
+    if (temporary_.empty()) {
+        close_descriptor();
+        return;
+    }
+    flush();
+    // A signal during the flush still stops the command: nothing it began is moved into place.
+    stop_if_interrupted();
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
         fail("cannot replace", path_, errno);
     temporary_.clear();

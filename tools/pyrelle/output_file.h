@@ -28,7 +28,12 @@ public:
     // Writes all bytes or throws std::runtime_error naming the path.
     void write(const void* data, std::size_t size);
 
-    // Flushes and closes; a temporary file then replaces the target. Throws on failure.
+    // Puts a temporary file's bytes on disk and closes it, without replacing the target yet, so
+    // that several files can be made durable before any of them is moved into place.
+    void flush();
+
+    // Flushes and closes; a temporary file then replaces the target, unless SIGINT or SIGTERM
+    // arrived under an interruption_guard. Throws on failure.
     void commit();
 
 private:

@@ -98,8 +98,7 @@ void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, 
         }
     });
     render_thread.join();
-    if (interruption_signal() != 0)
-        throw std::runtime_error("interrupted");
+    stop_if_interrupted();
     if (failure)
         std::rethrow_exception(failure);
 }
