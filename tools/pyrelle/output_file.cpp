@@ -60,9 +60,12 @@ output_file::output_file(const std::string& path) : path_(path)
     if (exists && !S_ISREG(st.st_mode)) {
         throw std::runtime_error("cannot write '" + path + "': not a regular file, FIFO or character device");
     }
-    // The rename needs only the folder's permission: a file its owner protected is not ours to replace.
+    // The rename needs only the folder's permission: a file its owner protected is not ours to
+    // replace. Without any write permission it is protected from root too, whom access() lets by.
     if (exists && ::access(target_.c_str(), W_OK) != 0)
         fail("cannot write", path, errno);
+    if (exists && (st.st_mode & 0222) == 0)
+        fail("cannot write", path, EACCES);
     // Beside the target, so that the rename stays on one file system.
     std::string temporary = target_ + ".partial-XXXXXX";
     fd_ = ::mkostemp(temporary.data(), O_CLOEXEC);
