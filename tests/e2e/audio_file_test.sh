@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The player plays people's sound files: an MP3 with a Unicode name and spaces, a FLAC and a WAV,
 # named on the command line, opened with File > Open... and dropped on the window, and walked with
-# Next and Previous. Files that give no track (no sound, empty, a folder) are named in the log
+# Next, Previous and the end of a track. Files that give no track (no sound, empty, a folder) are named in the log
 # with the reason, skipped or left for what was playing, and never written to.
 #   audio_file_test.sh BIN_DIR WORK_DIR
 source "$(dirname "$0")/lib.sh"
@@ -31,6 +31,7 @@ drop $(winpath "$w/album.flac")
 drop $(winpath "$w/noise.wav")
 wait 0.5
 frames
+wait 1
 menu
 quit
 SCRIPT
@@ -38,11 +39,12 @@ run_host "$w/script.txt" host "$(winpath "$song")" "$(winpath "$w/photo.mp3")" "
 finish_host
 expect_no_errors
 
-# The tracks in the order they became current, with the reader of each, and the refusals.
+# The tracks in the order they became current, with the reader of each, and the refusals; at the
+# end of the one-second WAV the list goes round to its first file.
 mapfile -t order < <(grep -E '^[0-9.]+ (track|cannot play) ' "$e2e_log" | cut -d' ' -f2-)
 expected=("track Ünïcødé — 曲.mp3" "cannot play photo.mp3: 0x" "track b.flac" "cannot play photo.mp3: 0x"
   "track Ünïcødé — 曲.mp3" "cannot play empty.mp3: the file is empty"
-  "cannot play album.flac: a folder, not a sound file" "track noise.wav")
+  "cannot play album.flac: a folder, not a sound file" "track noise.wav" "track Ünïcødé — 曲.mp3")
 [[ ${#order[@]} == "${#expected[@]}" ]] || fail "the tracks went: $(printf '[%s] ' "${order[@]}")"
 for i in "${!expected[@]}"; do
   [[ "${order[$i]}" == "${expected[$i]}"* ]] || fail "step $i was '${order[$i]}', expected '${expected[$i]}'"
