@@ -102,11 +102,12 @@ bool application::play_entry(std::size_t index, long direction, std::size_t atte
         log_.line("track " + loaded.playable->title + ", " + std::to_string(audio.sample_rate) + " Hz, " +
                   std::to_string(audio.channels) + " channels, " + length + " s (" + loaded.reader + ", " +
                   std::to_string(::GetTickCount64() - began) + " ms)");
-        if (!loaded.stopped_early.empty()) {
-            log_.line("track " + loaded.playable->title + " ends after " + length + " s: " + loaded.stopped_early);
-        }
         list_index_ = candidate;
         notice_.clear();
+        if (!loaded.stopped_early.empty()) {
+            notice_ = loaded.playable->title + " ends after " + length + " s: " + loaded.stopped_early;
+            log_.line("track " + notice_);
+        }
         if (start_playing) {
             transport_->load(loaded.playable);
         } else {

@@ -90,26 +90,32 @@ void read_format(IMFSourceReader& reader, demo::pcm_audio& audio)
     audio.sample_rate = rate;
 }
 
-// Room for the whole track as the container states its length, so that the samples are not
-// copied as they grow; a missing or wrong length only costs copies.
-void reserve_for_duration(IMFSourceReader& reader, demo::pcm_audio& audio)
+// The length that the container states, in seconds; 0 when it states none.
+double stated_seconds(IMFSourceReader& reader)
 {
     PROPVARIANT duration;
     ::PropVariantInit(&duration);
+    double seconds = 0.0;
     if (SUCCEEDED(reader.GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE), MF_PD_DURATION,
                                                   &duration)) &&
         duration.vt == VT_UI8) {
-        const std::uint64_t frames = duration.uhVal.QuadPart / 10'000'000 * audio.sample_rate + audio.sample_rate;
-        const std::uint64_t samples = frames * audio.channels;
-        if (samples > most_samples) {
-            ::PropVariantClear(&duration);
-            throw decode_error("too long: longer than " +
-                               std::to_string(most_samples / audio.channels / audio.sample_rate / 60) +
-                               " minutes at this rate");
-        }
-        audio.samples.reserve(static_cast<std::size_t>(samples));
+        seconds = static_cast<double>(duration.uhVal.QuadPart) / 1e7;  // 100 ns units
     }
     ::PropVariantClear(&duration);
+    return seconds;
+}
+
+// Room for the whole track at its stated length, so that the samples are not copied as they
+// grow; a wrong length only costs copies.
+void reserve_for(double seconds, demo::pcm_audio& audio)
+{
+    const std::uint64_t samples = static_cast<std::uint64_t>(seconds + 1.0) * audio.sample_rate * audio.channels;
+    if (samples > most_samples) {
+        throw decode_error("too long: longer than " +
+                           std::to_string(most_samples / audio.channels / audio.sample_rate / 60) +
+                           " minutes at this rate");
+    }
+    audio.samples.reserve(static_cast<std::size_t>(samples));
 }
 
 // Appends the sample's whole frames; false when the track grew beyond what is held.
@@ -200,8 +206,9 @@ decoded_audio read_with_media_foundation(const std::wstring& path)
     decoded_audio decoded;
     demo::pcm_audio& audio = decoded.audio;
     read_format(*reader.get(), audio);
+    const double stated = stated_seconds(*reader.get());
     try {
-        reserve_for_duration(*reader.get(), audio);
+        reserve_for(stated, audio);
         for (;;) {
             DWORD flags = 0;
             LONGLONG timestamp = 0;
@@ -233,6 +240,13 @@ decoded_audio read_with_media_foundation(const std::wstring& path)
     }
     if (audio.frame_count() == 0) {
         throw decode_error(decoded.stopped_early.empty() ? "holds no sound" : decoded.stopped_early);
+    }
+    // Decoders that meet damage may just end there; a track well short of its stated length says so.
+    const double decoded_seconds = static_cast<double>(audio.frame_count()) / audio.sample_rate;
+    if (decoded.stopped_early.empty() && decoded_seconds < 0.9 * stated && decoded_seconds + 1.0 < stated) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the rest of its %.1f s could not be decoded", stated);
+        decoded.stopped_early = text;
     }
     return decoded;
 }
