@@ -222,6 +222,17 @@ void application::run(const script_command& command)
     case command_kind::next:
         move_playback(transport_action::next);
         return;
+    case command_kind::previous:
+        move_playback(transport_action::previous);
+        return;
+    case command_kind::open:
+        // File > Open... as the menu runs it, with this file as the dialog's answer.
+        scripted_open_ = full_path(command.path);
+        window_->choose_open();
+        return;
+    case command_kind::drop:
+        window_->drop({full_path(command.path)});
+        return;
     case command_kind::state: {
         std::string name;
         log_.line("state flags=" + std::to_string(module_menu::display_state(visualisation_command(), name)));
