@@ -32,7 +32,7 @@ namespace {
 using test::pump_messages;
 using inspect = fire_engine_inspector;
 
-constexpr wchar_t run_class[] = L"{A25BCA8A-BB31-4738-861F-42907A2FB640}";
+const wchar_t* const run_class = run_window_class_name_wide.data();
 constexpr wchar_t timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
 
 bool all_zero(const std::vector<std::uint8_t>& bytes)
