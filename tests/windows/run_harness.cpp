@@ -59,6 +59,43 @@ bool run_window_class_registered(const run_window_class& window_class)
     return ::GetClassInfoExW(window_class.instance(), reinterpret_cast<const wchar_t*>(name.data()), &found) != FALSE;
 }
 
+namespace {
+debug_output_capture* active_capture = nullptr;
+}  // namespace
+
+debug_output_capture::debug_output_capture() : handler_(::AddVectoredExceptionHandler(1, note))
+{
+    active_capture = this;
+}
+
+debug_output_capture::~debug_output_capture()
+{
+    ::RemoveVectoredExceptionHandler(handler_);
+    active_capture = nullptr;
+}
+
+std::vector<std::string> debug_output_capture::lines() const
+{
+    const std::lock_guard<std::mutex> held(mutex_);
+    return lines_;
+}
+
+LONG CALLBACK debug_output_capture::note(EXCEPTION_POINTERS* exception)
+{
+    // Wide output arrives a second time as this narrow one, whichever system raised it, so the
+    // narrow one alone counts each line once.
+    const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+    if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2 && active_capture != nullptr) {
+        std::string line(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        const std::lock_guard<std::mutex> held(active_capture->mutex_);
+        active_capture->lines_.push_back(std::move(line));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 }  // namespace test
 
 std::vector<std::uint8_t> fire_engine_inspector::heat(fire_engine& engine)

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "fire/fire_engine.h"
@@ -36,6 +38,26 @@ struct screen_mode {
 };
 bool operator==(const screen_mode& a, const screen_mode& b);
 screen_mode current_screen_mode();
+
+// The lines this process sends to the debugger output while the capture exists, without their
+// line ends. OutputDebugString raises an exception that a debugger would take; a vectored handler
+// sees it first and lets it go on.
+class debug_output_capture {
+public:
+    debug_output_capture();
+    ~debug_output_capture();
+    debug_output_capture(const debug_output_capture&) = delete;
+    debug_output_capture& operator=(const debug_output_capture&) = delete;
+
+    std::vector<std::string> lines() const;
+
+private:
+    static LONG CALLBACK note(EXCEPTION_POINTERS* exception);
+
+    void* handler_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
 
 // What the module makes its fire_engine with, made afresh for a test: the run window's class
 // under the module's class name for this executable, and host lookups through a test registry.
