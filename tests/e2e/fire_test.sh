@@ -40,7 +40,9 @@ menu
 wait 1
 state
 menu
-wait 0.7
+# Wine's desktop repaints where the fire was some time after the mode comes back; on a loaded
+# machine 0.7 s has been too little.
+wait 1.5
 state
 screen
 sync after-menu
