@@ -44,15 +44,16 @@ TEST(FrameScaling, TheLargestWholeFactorIsCentred)
 
 TEST(FrameScaling, EveryPixelBecomesASquareBetweenBars)
 {
-    // Indices: a 3x2 frame, three times in 10x8 (9x6 scaled, one bar column right, a bar row above
-    // and below).
+    // Indices: a 3x2 frame, three times in 10x10 (9x6 scaled, one bar column right, two bar rows
+    // above and below).
     const bytes frame = {1, 2, 3, 4, 5, 6};
-    const frame_placement p = place_frame({3, 2}, {10, 8});
+    const frame_placement p = place_frame({3, 2}, {10, 10});
     ASSERT_EQ(p.factor, 3);
-    bytes picture(80, 0xEE);
+    bytes picture(100, 0xEE);
     const std::uint8_t bar = 9;
     scale_frame(frame.data(), {3, 2}, 1, p, &bar, picture.data());
     const bytes expected = {
+        9, 9, 9, 9, 9, 9, 9, 9, 9, 9,  //
         9, 9, 9, 9, 9, 9, 9, 9, 9, 9,  //
         1, 1, 1, 2, 2, 2, 3, 3, 3, 9,  //
         1, 1, 1, 2, 2, 2, 3, 3, 3, 9,  //
@@ -60,6 +61,7 @@ TEST(FrameScaling, EveryPixelBecomesASquareBetweenBars)
         4, 4, 4, 5, 5, 5, 6, 6, 6, 9,  //
         4, 4, 4, 5, 5, 5, 6, 6, 6, 9,  //
         4, 4, 4, 5, 5, 5, 6, 6, 6, 9,  //
+        9, 9, 9, 9, 9, 9, 9, 9, 9, 9,  //
         9, 9, 9, 9, 9, 9, 9, 9, 9, 9,  //
     };
     EXPECT_EQ(picture, expected);
