@@ -4,7 +4,7 @@
 // best round of each counts. Then the same frames drawn both ways from fresh generators must give
 // identical bytes. Also the palette rebuild of a run whose three colours all flow.
 //
-// Builds natively and for 32-bit Windows (run it under Wine); see the README's performance section.
+// Builds natively and for 32-bit Windows (run it under Wine); see docs/performance.md.
 #include <algorithm>
 #include <chrono>
 #include <cmath>

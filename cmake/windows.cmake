@@ -47,10 +47,13 @@ add_library(pyrelle_module_objects OBJECT
   host/component_services.cpp
   # fire engine run
   fire/sample_chunk.cpp
+  fire/step_result.cpp
+  fire/display_session.cpp
+  fire/render_thread.cpp
+  fire/render_thread_entry.cpp
+  fire/fire_run.cpp
   fire/fire_engine.cpp
-  fire/run_window.cpp
   fire/run_window_class.cpp
-  fire/render_loop.cpp
   fire/visualisation_toggle.cpp
   # preferences
   prefs/mode_enumeration.cpp

@@ -1,39 +1,9 @@
 #include "fire/fire_engine.h"
 
-#include <cstdint>
-#include <memory>
-
 #include "fire/heat_field.h"
-#include "fire/render_loop.h"
+#include "support/product_name.h"
 
 namespace pyrelle {
-namespace {
-
-// Multithreaded: the render thread uses the surfaces while this thread owns the window and the
-// DirectDraw object.
-constexpr DWORD exclusive_level =
-    DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED;
-static_assert(exclusive_level == 0x453, "the cooperative level the run has always asked for");
-constexpr DWORD default_refresh_rate = 0;
-constexpr DWORD no_display_mode_flags = 0;
-constexpr DWORD back_buffer_count = 2;      // triple buffering
-constexpr LONGLONG first_expiry = -100000;  // relative, in 100 ns units: 10 ms
-constexpr wchar_t frame_timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
-
-}  // namespace
-
-PALETTEENTRY* palette_entries(const fire_simulation& fire) noexcept
-{
-    // DirectDraw only reads the entries, but its calls take them without const.
-    return reinterpret_cast<PALETTEENTRY*>(const_cast<palette_entry*>(fire.palette()));
-}
-
-std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept
-{
-    // 0 cannot divide, and above 1000 the period would be 0, which fires the timer only once.
-    const bool usable = frame_rate >= 1 && frame_rate <= 1000;
-    return 1000 / (usable ? frame_rate : fallback_frame_rate);
-}
 
 bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept
 {
@@ -55,175 +25,140 @@ fire_engine::~fire_engine()
     tear_down();
 }
 
+HWND fire_engine::open(const fire_settings& settings)
+{
+    // The render thread reads the settings: a second window would change them under it.
+    if (window_) {
+        return nullptr;
+    }
+    // A window destroyed behind the engine's back (not by Escape, WM_CLOSE or the toggle) still
+    // holds its use of the class.
+    account_window_destroyed();
+
+    settings_.width = settings.width;
+    settings_.height = settings.height;
+    settings_.bits_per_pixel = settings.bits_per_pixel;
+    settings_.frame_rate = settings.frame_rate;
+    settings_.colours.low = settings.low_colour;
+    settings_.colours.middle = settings.middle_colour;
+    settings_.colours.high = settings.high_colour;
+    settings_.colours.low_flow = (settings.low_flow & 0xFF) != 0;
+    settings_.colours.middle_flow = (settings.middle_flow & 0xFF) != 0;
+    settings_.colours.high_flow = (settings.high_flow & 0xFF) != 0;
+
+    class_use_ = window_class_.acquire();
+    if (!class_use_) {
+        return nullptr;
+    }
+
+    // WM_CREATE runs set_up before this returns: the run is under way, stranded or already gone.
+    HWND const window = ::uCreateWindowEx(0, window_class_.name().text(), component_name, WS_POPUP, 0, 0,
+                                          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                          nullptr, window_class_.instance(), this);
+    if (window == nullptr) {
+        // Never made, or destroyed during its creation; accounting twice is harmless.
+        account_window_destroyed();
+    }
+    return window;
+}
+
 LRESULT fire_engine::set_up()
 {
-    const auto give_up = [this] {
+    if (!display_mode_drawable(settings_.width, settings_.height, settings_.bits_per_pixel)) {
+        step_result::of(E_INVALIDARG, L"drawable display mode %ldx%ldx%lu", static_cast<long>(settings_.width),
+                        static_cast<long>(settings_.height), static_cast<unsigned long>(settings_.bits_per_pixel))
+            .report();
         close_window();
-        return LRESULT{0};
-    };
-    if (!display_mode_drawable(width_, height_, bits_per_pixel_)) {
-        return give_up();
+        return 0;
     }
 
     ::ShowWindow(window_.get(), SW_SHOW);
     ::UpdateWindow(window_.get());
 
-    // Throws when the host has no single manager; the window then stays up, stranded.
-    {
-        service_ref manager;
-        host_services_.find(visualisation_manager_class, manager);
-        static_cast<visualisation_manager*>(manager.get())->create_stream(vis_stream_, 0);
+    // An exception from here on strands the run with what it made so far.
+    run_ = std::make_unique<fire_run>(window_.get(), settings_, lock_, paused_);
+    const step_result started = run_->start(host_services_);
+    if (started.failed()) {
+        started.report();
+        close_window();  // WM_DESTROY gives back what the steps before made
     }
-
-    if (FAILED(::DirectDrawCreateEx(nullptr, direct_draw_.put_void(), IID_IDirectDraw7, nullptr))) {
-        return give_up();
-    }
-    if (FAILED(direct_draw_->SetCooperativeLevel(window_.get(), exclusive_level))) {
-        return give_up();
-    }
-    if (FAILED(direct_draw_->SetDisplayMode(static_cast<DWORD>(width_), static_cast<DWORD>(height_), bits_per_pixel_,
-                                            default_refresh_rate, no_display_mode_flags))) {
-        return give_up();
-    }
-
-    surface_desc_ = DDSURFACEDESC2{};
-    surface_desc_.dwSize = sizeof(DDSURFACEDESC2);
-    surface_desc_.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    surface_desc_.dwBackBufferCount = back_buffer_count;
-    surface_desc_.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    if (FAILED(direct_draw_->CreateSurface(&surface_desc_, primary_surface_.put(), nullptr))) {
-        return give_up();
-    }
-
-    // std::bad_alloc strands the run like a lookup failure.
-    fire_ = std::make_unique<fire_simulation>(width_, height_, colours_);
-    fire_->start_colours();
-
-    if (FAILED(direct_draw_->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, palette_entries(*fire_),
-                                           palette_object_.put(), nullptr))) {
-        return give_up();
-    }
-    if (!start_render_thread()) {
-        return give_up();
-    }
-
-    // From here on nothing is tested: the run goes on whatever these return.
-    primary_surface_->SetPalette(palette_object_.get());
-    palette_object_->SetEntries(0, 0, palette_size, palette_entries(*fire_));
-    surface_desc_.ddsCaps.dwCaps = DDSCAPS_BACKBUFFER;
-    primary_surface_->GetAttachedSurface(&surface_desc_.ddsCaps, back_buffer_.put());
-    surface_desc_.dwSize = sizeof(DDSURFACEDESC2);
-    primary_surface_->GetSurfaceDesc(&surface_desc_);
-    row_skip_ = surface_desc_.lPitch - width_;
-    fire_->start_ramps();
-
-    LARGE_INTEGER due;
-    due.QuadPart = first_expiry;
-    ::SetWaitableTimer(frame_timer_.get(), &due, timer_period_ms(frame_rate_), nullptr, nullptr, FALSE);
-    keep_display_on();
-    ::ResumeThread(render_thread_.get());
-    // The player may unload the module as soon as the toggle returns; by then the thread must be
-    // past its DLL_THREAD_ATTACH, which the unload's loader lock would hold up for ever.
-    const HANDLE started[] = {thread_started_.get(), render_thread_.get()};
-    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
     return 0;
-}
-
-void fire_engine::keep_display_on() noexcept
-{
-    // Nobody touches the keyboard or mouse while the music plays: without this the screen saver
-    // or the monitor's power-off would cut into a long album.
-    saved_execution_state_ = ::SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED);
-    display_kept_on_ = true;
-}
-
-void fire_engine::let_display_sleep() noexcept
-{
-    if (!display_kept_on_) {
-        return;
-    }
-    display_kept_on_ = false;
-    // Gives the player's thread back what it asked for before the run; a state without
-    // ES_CONTINUOUS was no lasting request, so then the thread asks for nothing.
-    const bool lasting = (saved_execution_state_ & ES_CONTINUOUS) != 0;
-    ::SetThreadExecutionState(lasting ? saved_execution_state_ : ES_CONTINUOUS);
-}
-
-kernel_handle open_frame_timer()
-{
-    // Auto-reset: each expiry releases one wait. The name is the timer's known identity, but a
-    // timer of that name that already exists belongs to another run (a second player): sharing it
-    // would split its ticks between the two render threads and hand each the other's period.
-    kernel_handle timer(::CreateWaitableTimerW(nullptr, FALSE, frame_timer_name));
-    if (timer && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        timer.reset(::CreateWaitableTimerW(nullptr, FALSE, nullptr));
-    }
-    return timer;
-}
-
-bool fire_engine::start_render_thread()
-{
-    // The timer and the stop event exist before the thread, so a thread that exists can always
-    // be stopped: a failure here never leaves a suspended thread that tear_down would wait for.
-    frame_timer_ = open_frame_timer();
-    if (!frame_timer_) {
-        return false;
-    }
-    stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!stop_event_) {
-        return false;
-    }
-    thread_started_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!thread_started_) {
-        return false;
-    }
-    loop_finished_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!loop_finished_) {
-        return false;
-    }
-    render_thread_.reset(::CreateThread(nullptr, 0, render_thread_entry, this, CREATE_SUSPENDED, nullptr));
-    return static_cast<bool>(render_thread_);
 }
 
 bool fire_engine::tear_down() noexcept
 {
-    {
-        // Held while the thread ends: a frame in progress completes first, and a thread woken
-        // later finds the lock taken, draws nothing and sees the stop at its next wait.
-        const auto held = lock_.lock();
-        if (render_thread_) {
-            ::SetEvent(stop_event_.get());
-            // A thread that set_up never resumed must run to see the stop; for a running thread
-            // this does nothing.
-            ::ResumeThread(render_thread_.get());
-            // Not the thread's handle alone: inside the module's unload the loader lock holds the
-            // thread's exit, while loop_finished_ is set once the thread can no longer run code
-            // of the module. The handle counts when the process exit has killed the thread.
-            const HANDLE ends[] = {loop_finished_.get(), render_thread_.get()};
-            ::WaitForMultipleObjects(2, ends, FALSE, INFINITE);
-            render_thread_.reset();
-        }
-        frame_timer_.reset();
-        stop_event_.reset();
-        thread_started_.reset();
-        loop_finished_.reset();
-    }
-    let_display_sleep();
-
-    palette_object_.reset();
-    back_buffer_.reset();
-    primary_surface_.reset();
-    if (direct_draw_) {
-        direct_draw_->FlipToGDISurface();
-        direct_draw_->RestoreDisplayMode();
-        direct_draw_->SetCooperativeLevel(window_.get(), DDSCL_NORMAL);
-        direct_draw_.reset();
-    }
-
-    fire_.reset();
-
-    vis_stream_.reset();
+    run_.reset();
     return true;
+}
+
+void fire_engine::close_window()
+{
+    if (!window_) {
+        return;
+    }
+    window_.reset();  // WM_DESTROY tears the run down
+    account_window_destroyed();
+}
+
+void fire_engine::account_window_destroyed() noexcept
+{
+    if (!window_) {
+        class_use_.reset();
+    }
+}
+
+void fire_engine::end_on_deactivation() noexcept
+{
+    // Another window has the keyboard now: a run that went on would hold the screen in its own
+    // mode while Escape went elsewhere, and the system may already have minimised the window.
+    // Ending it gives the desktop back, and the menu command starts a fresh run; bringing the
+    // exclusive mode, surfaces and palette back on reactivation would depend on how each system
+    // hands a lost exclusive mode back. Posted, so that the activation change completes before
+    // the window goes; a second post finds the window gone and is dropped with it.
+    ::PostMessageW(window_.get(), WM_CLOSE, 0, 0);
+}
+
+LRESULT fire_engine::handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return set_up();
+    case WM_CLOSE: {
+        tear_down();
+        const LRESULT result = ::DefWindowProcW(window, message, wparam, lparam);
+        account_window_destroyed();  // DefWindowProcW has destroyed the window
+        return result;
+    }
+    case WM_DESTROY:
+        tear_down();
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            end_on_deactivation();
+        }
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_ACTIVATEAPP:
+        if (wparam == FALSE) {
+            end_on_deactivation();
+        }
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_SYSCOMMAND:
+        // The run has no user input for as long as the music plays; these would darken it.
+        if ((wparam & 0xFFF0) == SC_SCREENSAVE || (wparam & 0xFFF0) == SC_MONITORPOWER) {
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_SETCURSOR:
+        ::SetCursor(nullptr);
+        return 0;
+    case WM_KEYDOWN:
+        if (LOWORD(wparam) == VK_ESCAPE) {
+            ::SendMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return 0;
+    default:
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    }
 }
 
 }  // namespace pyrelle

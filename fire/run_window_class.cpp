@@ -6,14 +6,7 @@
 
 namespace pyrelle {
 
-void class_use::reset() noexcept
-{
-    if (owner_ != nullptr) {
-        std::exchange(owner_, nullptr)->release();
-    }
-}
-
-class_use run_window_class::acquire()
+run_window_class::use run_window_class::acquire()
 {
     if (use_count_ == 0 && atom_ == 0) {
         const utf16_buffer class_name(name_.text());
@@ -26,13 +19,13 @@ class_use run_window_class::acquire()
         window_class.lpszClassName = reinterpret_cast<const wchar_t*>(class_name.data());
         atom_ = ::RegisterClassExW(&window_class);
         if (atom_ == 0) {
-            return class_use();
+            return use();
         }
     } else if (atom_ == 0) {
-        return class_use();
+        return use();
     }
     ++use_count_;
-    return class_use(this);
+    return use(*this, use_key{});
 }
 
 void run_window_class::release() noexcept

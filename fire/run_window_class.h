@@ -20,37 +20,43 @@
 
 namespace pyrelle {
 
-class run_window_class;
-
-// One window's use of the class; move-only. reset() gives the use back, once.
-class class_use {
-public:
-    class_use() noexcept = default;
-    class_use(class_use&& other) noexcept : owner_(std::exchange(other.owner_, nullptr)) {}
-    class_use& operator=(class_use&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            owner_ = std::exchange(other.owner_, nullptr);
-        }
-        return *this;
-    }
-    class_use(const class_use&) = delete;
-    class_use& operator=(const class_use&) = delete;
-    ~class_use() { reset(); }
-
-    void reset() noexcept;
-    explicit operator bool() const noexcept { return owner_ != nullptr; }
-
-private:
-    friend class run_window_class;
-    explicit class_use(run_window_class* owner) noexcept : owner_(owner) {}
-
-    run_window_class* owner_ = nullptr;
-};
-
 class run_window_class {
+    // Only the class makes uses; a use made any other way would give back a count never taken.
+    struct use_key {
+        explicit use_key() = default;
+    };
+
 public:
+    // One window's use of the class; move-only. reset() gives the use back, once.
+    class use {
+    public:
+        use() noexcept = default;
+        use(run_window_class& owner, use_key) noexcept : owner_(&owner) {}
+        use(use&& other) noexcept : owner_(std::exchange(other.owner_, nullptr)) {}
+        use& operator=(use&& other) noexcept
+        {
+            if (this != &other) {
+                reset();
+                owner_ = std::exchange(other.owner_, nullptr);
+            }
+            return *this;
+        }
+        use(const use&) = delete;
+        use& operator=(const use&) = delete;
+        ~use() { reset(); }
+
+        void reset() noexcept
+        {
+            if (owner_ != nullptr) {
+                std::exchange(owner_, nullptr)->release();
+            }
+        }
+        explicit operator bool() const noexcept { return owner_ != nullptr; }
+
+    private:
+        run_window_class* owner_ = nullptr;
+    };
+
     // `name` and `instance` are the module's: the instance handle arrives from the host after the
     // class object is made, so it is read where the module keeps it, at each registration.
     constexpr run_window_class(const utf8_string& name, const HINSTANCE& instance) noexcept
@@ -62,7 +68,7 @@ public:
 
     // Registers the class when the count is 0 and no atom is kept, and counts one more window.
     // An empty use when the class could not be registered (nothing changes then).
-    class_use acquire();
+    use acquire();
 
     const utf8_string& name() const noexcept { return name_; }
     HINSTANCE instance() const noexcept { return instance_; }
@@ -72,7 +78,6 @@ public:
     ATOM atom() const noexcept { return atom_; }
 
 private:
-    friend class class_use;
     void release() noexcept;
 
     const utf8_string& name_;
@@ -80,5 +85,7 @@ private:
     ATOM atom_ = 0;
     std::int32_t use_count_ = 0;
 };
+
+using class_use = run_window_class::use;
 
 }  // namespace pyrelle

@@ -23,6 +23,7 @@
 #include "host/static_service.h"
 #include "prefs/display_mode_list.h"
 #include "prefs/preferences_page.h"
+#include "support/run_window_class_name.h"
 #include "support/utf8_string.h"
 
 namespace pyrelle::module {
@@ -58,7 +59,7 @@ const module_service_finder host_services{};
 
 // ---- in load order ----------------------------------------------------------------------------
 
-utf8_string window_class_name_text{"{A25BCA8A-BB31-4738-861F-42907A2FB640}"};
+utf8_string window_class_name_text{run_window_class_name};
 run_window_class run_window_class_registration{window_class_name_text, instance_handle};
 display_mode_list scratch_modes;
 

@@ -8,7 +8,6 @@
 
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/process_report.h"
-#include "host_standin/orvanel_host/wav_file.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "support/utf8_string.h"
 
@@ -28,19 +27,6 @@ std::wstring program_folder()
     }
     const std::size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
-std::wstring full_path(const std::string& path)
-{
-    const std::wstring wide = widen(path);
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (length == 0) {
-        return wide;
-    }
-    std::wstring full(length, L'\0');
-    const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
-    full.resize(written);
-    return full;
 }
 
 std::string read_text_file(const std::wstring& path)
@@ -112,20 +98,24 @@ void application::start()
         }
     }
 
-    std::vector<track> tracks;
-    if (options_.audio_path.empty()) {
-        tracks.push_back({"Demo track", demo::make_demo_track()});
-    } else {
-        const std::wstring path = full_path(options_.audio_path);
-        const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
-        tracks.push_back({narrow(name), read_wav_file(path)});
+    decoders_ = std::make_unique<media_foundation>();
+    if (!decoders_->ready()) {
+        log_.line("decoders: " + decoders_->failure() + "; only WAV files play");
     }
-    player_ = std::make_unique<player>(std::move(tracks));
-    const demo::pcm_audio& audio = player_->current_track().audio;
-    char length[32];
-    std::snprintf(length, sizeof length, "%.1f", static_cast<double>(audio.frame_count()) / audio.sample_rate);
-    log_.line("track " + player_->current_track().title + ", " + std::to_string(audio.sample_rate) + " Hz, " +
-              std::to_string(audio.channels) + " channels, " + length + " s");
+    player_ = std::make_unique<player>();
+    for (const std::string& file : options_.audio_files) {
+        list_.add({full_path(file)});
+    }
+    // The first file that plays is the current track, stopped at its start; none: the demo.
+    if (list_.empty()) {
+        auto demo_track = std::make_shared<track>();
+        demo_track->title = "Demo track";
+        demo_track->audio = demo::make_demo_track();
+        player_->load(std::move(demo_track));
+        player_->stop();
+    } else {
+        play_entry(0, 1, list_.size(), false);
+    }
     transport_ = std::make_unique<transport>(*player_);
     visualisation_ = std::make_unique<visualisation_service>(*player_);
     registry_.add_object(host_information_class, information_);

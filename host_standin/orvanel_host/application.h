@@ -1,21 +1,28 @@
 #pragma once
 // The stand-in player as a whole: it loads the module, offers it the host's services, keeps its
-// settings in the profile, plays the track on a clock, shows the main and preferences windows and
-// runs the automation script. run() returns the process's exit status.
+// settings in the profile, plays the play list's tracks on a clock, shows the main and
+// preferences windows and runs the automation script. run() returns the process's exit status.
+//
+// A file that gives no track is named in the log and the status line with the reason, and the
+// player goes on to the next file, or stays on what it was playing.
 //
 // Exit status: 0; 1 when a script command failed or the settings could not be saved; 2 when the
-// player could not start (the module, the audio or the script could not be used).
+// player could not start (the module or the script could not be used).
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "host_standin/orvanel_host/command_line.h"
 #include "host_standin/orvanel_host/host_log.h"
 #include "host_standin/orvanel_host/host_services.h"
 #include "host_standin/orvanel_host/loaded_module.h"
 #include "host_standin/orvanel_host/main_window.h"
+#include "host_standin/orvanel_host/media_foundation_reader.h"
 #include "host_standin/orvanel_host/module_menu.h"
+#include "host_standin/orvanel_host/play_list.h"
 #include "host_standin/orvanel_host/player.h"
 #include "host_standin/orvanel_host/preferences_window.h"
 #include "host_standin/orvanel_host/profile.h"
@@ -41,6 +48,8 @@ public:
     void transport_requested(transport_action action) override;
     void module_command_chosen(const module_command& command) override;
     void preferences_requested() override;
+    void open_requested() override;
+    void files_dropped(const std::vector<std::wstring>& paths) override;
     void save_requested() override;
     void about_requested() override;
     void session_ending() override;
@@ -63,6 +72,13 @@ private:
     void move_playback(transport_action action);
     void update_status();
 
+    // Play list: tries `attempts` entries from `index` on, `direction` apart, and makes the first
+    // that gives a track current (playing, or stopped at the start). False when none did.
+    bool play_entry(std::size_t index, long direction, std::size_t attempts, bool start_playing);
+    void step_list(long direction);
+    void add_and_play(const std::vector<std::wstring>& paths);
+    void report_unplayable(const std::string& what);
+
     // Script commands.
     const module_command& visualisation_command() const;
     void press_key(key_name key);
@@ -77,6 +93,12 @@ private:
     host_log& log_;
     std::wstring program_folder_;
     std::wstring sync_folder_;
+    std::unique_ptr<media_foundation> decoders_;
+    play_list list_;
+    std::size_t list_index_ = 0;
+    std::wstring open_folder_;                   // where File > Open... starts
+    std::optional<std::wstring> scripted_open_;  // the script's answer to the next File > Open...
+    std::string notice_;                         // the last file that could not be played, and why
     std::unique_ptr<player> player_;
     std::unique_ptr<transport> transport_;
     host_information_service information_;

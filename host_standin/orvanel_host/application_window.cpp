@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "host_standin/orvanel_host/open_dialog.h"
+#include "host_standin/orvanel_host/track_loader.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "support/utf8_string.h"
 
@@ -22,12 +24,21 @@ const char* state_name(playback_state state)
     }
 }
 
+// m:ss of a position in seconds.
+std::string minutes_and_seconds(double seconds)
+{
+    const long whole = static_cast<long>(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
 }  // namespace
 
 void application::move_playback(transport_action action)
 {
     const playback_state before = player_->state();
-    const std::size_t track_before = player_->track_index();
+    const std::shared_ptr<const track> track_before = player_->current_track();
     switch (action) {
     case transport_action::play:
         transport_->play();
@@ -39,7 +50,10 @@ void application::move_playback(transport_action action)
         transport_->stop();
         break;
     case transport_action::next:
-        transport_->next();
+        step_list(1);
+        break;
+    case transport_action::previous:
+        step_list(-1);
         break;
     case transport_action::play_pause:
         if (before == playback_state::playing) {
@@ -49,7 +63,8 @@ void application::move_playback(transport_action action)
         }
         break;
     }
-    const bool jumped = action == transport_action::next || player_->track_index() != track_before ||
+    const bool jumped = action == transport_action::next || action == transport_action::previous ||
+                        player_->current_track() != track_before ||
                         (before == playback_state::stopped && player_->state() == playback_state::playing);
     sound_->follow(jumped);
     if (jumped && !sound_->has_device() && !sound_->silent_reason().empty() && !silence_reported_) {
@@ -57,6 +72,112 @@ void application::move_playback(transport_action action)
         silence_reported_ = true;
     }
     update_status();
+}
+
+void application::report_unplayable(const std::string& what)
+{
+    log_.line("cannot play " + what);
+    notice_ = "Cannot play " + what;
+}
+
+bool application::play_entry(std::size_t index, long direction, std::size_t attempts, bool start_playing)
+{
+    for (std::size_t attempt = 0; attempt < attempts; ++attempt) {
+        const std::size_t candidate = list_.step(index, direction * static_cast<long>(attempt));
+        const std::wstring& path = list_.path(candidate);
+        if (window_) {
+            window_->set_status("Opening " + narrow(file_name_of(path)) + "...");
+        }
+        loaded_track loaded;
+        const std::uint64_t began = ::GetTickCount64();
+        try {
+            loaded = load_track(path, decoders_->ready());
+        } catch (const track_error& error) {
+            report_unplayable(error.what());
+            continue;
+        }
+        const demo::pcm_audio& audio = loaded.playable->audio;
+        char length[32];
+        std::snprintf(length, sizeof length, "%.1f", static_cast<double>(audio.frame_count()) / audio.sample_rate);
+        log_.line("track " + loaded.playable->title + ", " + std::to_string(audio.sample_rate) + " Hz, " +
+                  std::to_string(audio.channels) + " channels, " + length + " s (" + loaded.reader + ", " +
+                  std::to_string(::GetTickCount64() - began) + " ms)");
+        list_index_ = candidate;
+        notice_.clear();
+        if (!loaded.stopped_early.empty()) {
+            notice_ = loaded.playable->title + " ends after " + length + " s: " + loaded.stopped_early;
+            log_.line("track " + notice_);
+        }
+        if (start_playing) {
+            transport_->load(loaded.playable);
+        } else {
+            player_->load(loaded.playable);
+            player_->stop();
+        }
+        return true;
+    }
+    return false;
+}
+
+void application::step_list(long direction)
+{
+    // One file or the demo track: Next and Previous start it again.
+    if (list_.size() <= 1 && player_->current_track()) {
+        transport_->load(player_->current_track());
+        return;
+    }
+    if (!list_.empty()) {
+        play_entry(list_.step(list_index_, direction), direction, list_.size(), true);
+    }
+}
+
+void application::add_and_play(const std::vector<std::wstring>& paths)
+{
+    if (paths.empty()) {
+        return;
+    }
+    const bool was_demo = list_.empty();
+    const std::size_t first = list_.add(paths);
+    // A file that gives no track leaves the player on what it was playing.
+    if (play_entry(first, 1, paths.size(), true)) {
+        sound_->follow(true);
+    } else if (was_demo) {
+        list_index_ = 0;
+    }
+    update_status();
+}
+
+void application::open_requested()
+{
+    try {
+        std::vector<std::wstring> chosen;
+        if (scripted_open_) {
+            chosen.push_back(*scripted_open_);
+            scripted_open_.reset();
+        } else {
+            std::wstring folder = open_folder_;
+            if (folder.empty() && !list_.empty()) {
+                folder = folder_of(list_.path(list_index_));
+            }
+            chosen = ask_for_sound_files(window_->handle(), folder);
+        }
+        if (chosen.empty()) {
+            return;
+        }
+        open_folder_ = folder_of(chosen.front());
+        add_and_play(chosen);
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: open: ") + error.what());
+    }
+}
+
+void application::files_dropped(const std::vector<std::wstring>& paths)
+{
+    try {
+        add_and_play(paths);
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: drop: ") + error.what());
+    }
 }
 
 void application::transport_requested(transport_action action)
@@ -157,6 +278,10 @@ void application::wave_buffer_done() { sound_->refill(); }
 void application::status_tick()
 {
     try {
+        // A list walks on at a track's end; a single track repeats.
+        if (list_.size() > 1 && player_->played_through()) {
+            move_playback(transport_action::next);
+        }
         transport_->tick();
     } catch (const std::exception& error) {
         log_.line(std::string("error: position event: ") + error.what());
@@ -169,15 +294,25 @@ void application::update_status()
     if (!window_) {
         return;
     }
-    double seconds = 0.0;
-    const bool timed = player_->current_time(seconds);
-    char position[32] = "";
-    if (timed) {
-        std::snprintf(position, sizeof position, " %.1f s", seconds);
+    const std::shared_ptr<const track> current = player_->current_track();
+    std::string line = state_name(player_->state());
+    if (current) {
+        const double length = static_cast<double>(current->audio.frame_count()) / current->audio.sample_rate;
+        double seconds = 0.0;
+        player_->current_time(seconds);
+        line += ": " + current->title + "  " + minutes_and_seconds(seconds) + " / " + minutes_and_seconds(length);
+        if (list_.size() > 1) {
+            line += "  (" + std::to_string(list_index_ + 1) + " of " + std::to_string(list_.size()) + ")";
+        }
+        window_->set_title(current->title + " - Orvanel");
+    } else {
+        line += ": no track";
     }
-    std::string line = std::string(state_name(player_->state())) + ": " + player_->current_track().title + position;
     line += sound_ && sound_->has_device() ? "" : " (no sound device)";
     line += "\r\nframes asked for: " + std::to_string(visualisation_->fill_chunk_calls());
+    if (!notice_.empty()) {
+        line += "\r\n" + notice_;
+    }
     window_->set_status(line);
 }
 

@@ -16,8 +16,9 @@ public:
     bool fill_chunk(audio_chunk& chunk, double time, std::uint32_t size) override
     {
         ++owner_.fill_chunk_calls_;
-        const track* playing = owner_.source_.playing_track();
-        if (playing == nullptr || size == 0 || !(time >= 0.0)) {
+        // Held for the copy: the user-interface thread may load the next track meanwhile.
+        const std::shared_ptr<const track> playing = owner_.source_.playing_track();
+        if (!playing || size == 0 || !(time >= 0.0)) {
             return false;
         }
         const demo::pcm_audio& audio = playing->audio;
@@ -31,7 +32,7 @@ public:
     // Silence of the form the current track has, or of the demo's form while stopped.
     bool fill_chunk_fallback(audio_chunk& chunk, double, std::uint32_t size) override
     {
-        const track* playing = owner_.source_.playing_track();
+        const std::shared_ptr<const track> playing = owner_.source_.playing_track();
         const std::uint32_t rate = playing ? playing->audio.sample_rate : demo::demo_sample_rate;
         const std::uint32_t channels = playing ? playing->audio.channels : 2;
         shape(chunk, rate, channels, size);

@@ -37,11 +37,11 @@ int main()
     _setmode(_fileno(stderr), _O_BINARY);
     const parse_result parsed = parse_command_line(arguments_as_utf8());
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "orvanel-host: %s\n%s", parsed.error.c_str(), usage_text);
+        std::fprintf(stderr, "orvanel-host: %s\n%s", parsed.error.c_str(), usage_text().c_str());
         return exit_cannot_start;
     }
     if (parsed.options.help) {
-        std::fputs(usage_text, stdout);
+        std::fputs(usage_text().c_str(), stdout);
         return exit_ok;
     }
     host_log log;

@@ -1,7 +1,10 @@
 #include "host_standin/orvanel_host/main_window.h"
 
 #include <mmsystem.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "host_standin/orvanel_host/wide_text.h"
@@ -19,14 +22,16 @@ enum : UINT {
     id_pause,
     id_stop,
     id_next,
-    id_preferences = 200,
+    id_previous,
+    id_open = 200,
+    id_preferences,
     id_save,
     id_exit,
     id_about = 300,
 };
 
-constexpr int client_width = 440;
-constexpr int client_height = 96;
+constexpr int client_width = 546;
+constexpr int client_height = 110;
 
 }  // namespace
 
@@ -48,7 +53,7 @@ main_window::main_window(HINSTANCE instance, main_window_handler& handler, modul
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT frame{0, 0, client_width, client_height};
     ::AdjustWindowRectEx(&frame, style, TRUE, 0);
-    window_ = ::CreateWindowExW(0, class_name, L"Orvanel", style, 40, 40, frame.right - frame.left,
+    window_ = ::CreateWindowExW(WS_EX_ACCEPTFILES, class_name, L"Orvanel", style, 40, 40, frame.right - frame.left,
                                 frame.bottom - frame.top, nullptr, build_menu(), instance, this);
     if (window_ == nullptr) {
         throw std::runtime_error("cannot create the main window: " + system_error_text(::GetLastError()));
@@ -76,6 +81,7 @@ HMENU main_window::build_menu()
 {
     HMENU bar = ::CreateMenu();
     HMENU file = ::CreatePopupMenu();
+    ::AppendMenuW(file, MF_STRING, id_open, L"&Open...");
     ::AppendMenuW(file, MF_STRING, id_preferences, L"&Preferences...");
     ::AppendMenuW(file, MF_STRING, id_save, L"&Save settings");
     ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
@@ -87,6 +93,7 @@ HMENU main_window::build_menu()
     ::AppendMenuW(playback, MF_STRING, id_pause, L"P&ause");
     ::AppendMenuW(playback, MF_STRING, id_stop, L"&Stop");
     ::AppendMenuW(playback, MF_STRING, id_next, L"&Next");
+    ::AppendMenuW(playback, MF_STRING, id_previous, L"Pre&vious");
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(playback), L"&Playback");
 
     HMENU view = ::CreatePopupMenu();
@@ -108,7 +115,8 @@ void main_window::create_controls()
     const struct {
         UINT id;
         const wchar_t* text;
-    } buttons[] = {{id_play, L"Play"}, {id_pause, L"Pause"}, {id_stop, L"Stop"}, {id_next, L"Next"}};
+    } buttons[] = {
+        {id_previous, L"Previous"}, {id_play, L"Play"}, {id_pause, L"Pause"}, {id_stop, L"Stop"}, {id_next, L"Next"}};
     int x = 10;
     for (const auto& button : buttons) {
         HWND control =
@@ -117,8 +125,8 @@ void main_window::create_controls()
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         x += 106;
     }
-    status_ = ::CreateWindowExW(0, L"STATIC", L"Stopped", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 10, 52,
-                                client_width - 20, 34, window_, nullptr, instance_, nullptr);
+    status_ = ::CreateWindowExW(0, L"STATIC", L"Stopped", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 10, 50,
+                                client_width - 20, 52, window_, nullptr, instance_, nullptr);
     ::SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
@@ -128,7 +136,49 @@ void main_window::set_status(const std::string& text)
     if (status_ != nullptr && wide != status_text_) {
         status_text_ = std::move(wide);
         ::SetWindowTextW(status_, status_text_.c_str());
+        ::UpdateWindow(status_);  // also while a long decode holds the message loop
     }
+}
+
+void main_window::set_title(const std::string& text)
+{
+    std::wstring wide = widen(text);
+    if (window_ != nullptr && wide != title_) {
+        title_ = std::move(wide);
+        ::SetWindowTextW(window_, title_.c_str());
+    }
+}
+
+void main_window::choose_open()
+{
+    if (window_ != nullptr) {
+        ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id_open, 0), 0);
+    }
+}
+
+void main_window::drop(const std::vector<std::wstring>& paths)
+{
+    // What the shell hands over: a DROPFILES header, then the names, each ending in a NUL, and a
+    // final NUL. The receiver's DragFinish frees it.
+    std::size_t characters = 1;
+    for (const std::wstring& path : paths) {
+        characters += path.size() + 1;
+    }
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+    if (memory == nullptr || window_ == nullptr) {
+        ::GlobalFree(memory);
+        throw std::runtime_error("cannot make the dropped files' list");
+    }
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& path : paths) {
+        names = std::copy(path.begin(), path.end(), names);
+        *names++ = L'\0';
+    }
+    ::GlobalUnlock(memory);
+    ::SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 void main_window::schedule_script(unsigned milliseconds)
@@ -169,6 +219,12 @@ LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
         case id_next:
             handler_.transport_requested(transport_action::next);
             break;
+        case id_previous:
+            handler_.transport_requested(transport_action::previous);
+            break;
+        case id_open:
+            handler_.open_requested();
+            break;
         case id_preferences:
             handler_.preferences_requested();
             break;
@@ -199,6 +255,19 @@ LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
             return 0;
         }
         break;
+    case WM_DROPFILES: {
+        HDROP drop = reinterpret_cast<HDROP>(wparam);
+        std::vector<std::wstring> paths;
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+            path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+            paths.push_back(std::move(path));
+        }
+        ::DragFinish(drop);
+        handler_.files_dropped(paths);
+        return 0;
+    }
     case WM_INITMENUPOPUP:
         commands_.refresh(reinterpret_cast<HMENU>(wparam));
         return 0;

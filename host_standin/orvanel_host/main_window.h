@@ -1,24 +1,30 @@
 #pragma once
 // The player's main window: a menu bar (File, Playback, View with the module's visualisation
-// commands, Help), Play / Pause / Stop / Next buttons and a status line. It only routes what the
-// user does to its handler; the handler decides what happens.
+// commands, Help), Previous / Play / Pause / Stop / Next buttons and a status line; files dropped
+// on it join the play list. It only routes what the user does to its handler; the handler decides
+// what happens.
 #include <windows.h>
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "host_standin/orvanel_host/module_menu.h"
 #include "support/member_window_procedure.h"
 
 namespace pyrelle::standin {
 
-enum class transport_action { play, pause, stop, next, play_pause };
+enum class transport_action { play, pause, stop, next, previous, play_pause };
 
 class main_window_handler {
 public:
     virtual void transport_requested(transport_action action) = 0;
     virtual void module_command_chosen(const module_command& command) = 0;
     virtual void preferences_requested() = 0;
+    // File > Open...
+    virtual void open_requested() = 0;
+    // Files (or folders) dropped on the window, in the order the shell gives them.
+    virtual void files_dropped(const std::vector<std::wstring>& paths) = 0;
     virtual void save_requested() = 0;
     virtual void about_requested() = 0;
     // The Windows session is ending (log-off, shut-down): the process ends with it.
@@ -41,6 +47,10 @@ public:
 
     HWND handle() const noexcept { return window_; }
     void set_status(const std::string& text);
+    void set_title(const std::string& text);
+    // What the user's own actions send, for the script: File > Open... and a drop of `paths`.
+    void choose_open();
+    void drop(const std::vector<std::wstring>& paths);
     // Runs the script step `milliseconds` from now (0: as soon as the queue is empty).
     void schedule_script(unsigned milliseconds);
     void close();
@@ -61,6 +71,7 @@ private:
     HWND window_ = nullptr;
     HWND status_ = nullptr;
     std::wstring status_text_;
+    std::wstring title_;
     bool session_end_reported_ = false;
 };
 

@@ -46,23 +46,28 @@ void copy_looped_frames(const demo::pcm_audio& audio, std::uint64_t first, std::
     }
 }
 
-player::player(std::vector<track> tracks, std::function<std::uint64_t()> clock_us)
-    : tracks_(std::move(tracks)), clock_us_(clock_us ? std::move(clock_us) : steady_microseconds)
+player::player(std::function<std::uint64_t()> clock_us)
+    : clock_us_(clock_us ? std::move(clock_us) : steady_microseconds)
 {
-    if (tracks_.empty()) {
-        throw std::invalid_argument("no track to play");
+}
+
+transition player::load(std::shared_ptr<const track> next)
+{
+    if (!next || next->audio.channels == 0 || next->audio.sample_rate == 0 || next->audio.frame_count() == 0) {
+        throw std::invalid_argument("track '" + (next ? next->title : std::string()) + "' holds no samples");
     }
-    for (const track& t : tracks_) {
-        if (t.audio.channels == 0 || t.audio.sample_rate == 0 || t.audio.frame_count() == 0) {
-            throw std::invalid_argument("track '" + t.title + "' holds no samples");
-        }
-    }
+    std::lock_guard<std::mutex> hold(lock_);
+    track_ = std::move(next);
+    played_us_ = 0;
+    resumed_at_us_ = clock_us_();
+    state_ = playback_state::playing;
+    return transition::new_track;
 }
 
 transition player::play()
 {
     std::lock_guard<std::mutex> hold(lock_);
-    if (state_ == playback_state::playing) {
+    if (state_ == playback_state::playing || !track_) {
         return transition::none;
     }
     resumed_at_us_ = clock_us_();
@@ -108,43 +113,31 @@ transition player::stop()
     return transition::stopped;
 }
 
-transition player::next()
-{
-    std::lock_guard<std::mutex> hold(lock_);
-    index_ = (index_ + 1) % tracks_.size();
-    played_us_ = 0;
-    resumed_at_us_ = clock_us_();
-    state_ = playback_state::playing;
-    return transition::new_track;
-}
-
 playback_state player::state() const
 {
     std::lock_guard<std::mutex> hold(lock_);
     return state_;
 }
 
-std::size_t player::track_index() const
+std::shared_ptr<const track> player::current_track() const
 {
     std::lock_guard<std::mutex> hold(lock_);
-    return index_;
+    return track_;
 }
 
-const track& player::current_track() const
-{
-    std::lock_guard<std::mutex> hold(lock_);
-    return tracks_[index_];
-}
-
-double player::position_locked() const
+std::uint64_t player::played_locked() const
 {
     std::uint64_t played = played_us_;
     if (state_ == playback_state::playing) {
         played += clock_us_() - resumed_at_us_;
     }
-    const demo::pcm_audio& audio = tracks_[index_].audio;
-    const double length = static_cast<double>(audio.frame_count()) / audio.sample_rate;
-    return std::fmod(static_cast<double>(played) / 1e6, length);
+    return played;
+}
+
+double player::length_locked() const
+{
+    const demo::pcm_audio& audio = track_->audio;
+    return static_cast<double>(audio.frame_count()) / audio.sample_rate;
 }
 
 bool player::current_time(double& seconds) const
@@ -153,25 +146,32 @@ bool player::current_time(double& seconds) const
     if (state_ == playback_state::stopped) {
         return false;
     }
-    seconds = position_locked();
+    seconds = std::fmod(static_cast<double>(played_locked()) / 1e6, length_locked());
     return true;
 }
 
-bool player::current_frame(const track*& playing, std::uint64_t& frame) const
+bool player::current_frame(std::shared_ptr<const track>& playing, std::uint64_t& frame) const
 {
     std::lock_guard<std::mutex> hold(lock_);
     if (state_ == playback_state::stopped) {
         return false;
     }
-    playing = &tracks_[index_];
-    frame = frame_at(position_locked(), playing->audio.sample_rate, playing->audio.frame_count());
+    playing = track_;
+    const double seconds = std::fmod(static_cast<double>(played_locked()) / 1e6, length_locked());
+    frame = frame_at(seconds, playing->audio.sample_rate, playing->audio.frame_count());
     return true;
 }
 
-const track* player::playing_track() const
+std::shared_ptr<const track> player::playing_track() const
 {
     std::lock_guard<std::mutex> hold(lock_);
-    return state_ == playback_state::stopped ? nullptr : &tracks_[index_];
+    return state_ == playback_state::stopped ? nullptr : track_;
+}
+
+bool player::played_through() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return state_ != playback_state::stopped && static_cast<double>(played_locked()) / 1e6 >= length_locked();
 }
 
 }  // namespace pyrelle::standin

@@ -1,16 +1,18 @@
 #pragma once
-// The playing track and its clock. The user-interface thread moves the player between Stopped,
-// Playing and Paused; the module's render thread asks, through the visualisation stream, what is
-// playing at this moment. The track list never changes after construction, so a track's samples
-// are read without the lock; only the state, the current index and the clock take it.
+// The playing track and its clock. The user-interface thread loads tracks and moves the player
+// between Stopped, Playing and Paused; the module's render thread asks, through the visualisation
+// stream, what is playing at this moment. A track never changes once loaded, so its samples are
+// read without the lock by whoever holds it; only the current track, the state and the clock
+// take the lock.
 //
 // Tracks repeat: the position runs from 0 to the track's length and starts again, so a short
-// demo track feeds a fire for as long as it burns.
+// demo track feeds a fire for as long as it burns. Whoever walks a play list asks
+// played_through() to move on instead.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "tools/common/demo_track.h"
 
@@ -35,37 +37,39 @@ void copy_looped_frames(const demo::pcm_audio& audio, std::uint64_t first, std::
 
 class player {
 public:
-    // `clock_us` is a steady clock in microseconds. Throws std::invalid_argument for an empty
-    // list or a track without samples.
-    explicit player(std::vector<track> tracks, std::function<std::uint64_t()> clock_us = {});
+    // `clock_us` is a steady clock in microseconds. The player starts with no track.
+    explicit player(std::function<std::uint64_t()> clock_us = {});
+
+    // Makes `next` the current track, playing from its start. Throws std::invalid_argument for a
+    // track without samples, and then keeps what it had.
+    transition load(std::shared_ptr<const track> next);
 
     transition play();    // Stopped: the current track from its start. Paused: resumes.
     transition pause();   // Playing only.
     transition resume();  // Paused only.
     transition stop();    // Playing or Paused.
-    transition next();    // The next track (after the last, the first) from its start, playing.
 
     playback_state state() const;
-    std::size_t track_index() const;
-    const track& current_track() const;
-    std::size_t track_count() const noexcept { return tracks_.size(); }
+    // The loaded track, playing or not; null before the first load.
+    std::shared_ptr<const track> current_track() const;
 
     // Any thread. The position in the current track in seconds; false while stopped.
     bool current_time(double& seconds) const;
     // The current track and the frame at its position; false while stopped.
-    bool current_frame(const track*& playing, std::uint64_t& frame) const;
-
-    // Any thread: the track playing now, or null while stopped. Tracks live as long as the player.
-    const track* playing_track() const;
+    bool current_frame(std::shared_ptr<const track>& playing, std::uint64_t& frame) const;
+    // Any thread: the track playing now, or null while stopped.
+    std::shared_ptr<const track> playing_track() const;
+    // True once the track has played to its end at least once (it goes on from its start).
+    bool played_through() const;
 
 private:
-    double position_locked() const;
+    std::uint64_t played_locked() const;
+    double length_locked() const;
 
-    const std::vector<track> tracks_;
     std::function<std::uint64_t()> clock_us_;
     mutable std::mutex lock_;
+    std::shared_ptr<const track> track_;
     playback_state state_ = playback_state::stopped;
-    std::size_t index_ = 0;
     // Position = played_us_ + (now - resumed_at_us_) while playing, played_us_ otherwise.
     std::uint64_t played_us_ = 0;
     std::uint64_t resumed_at_us_ = 0;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "support/colour_text.h"
@@ -53,18 +54,53 @@ script_command invalid(script_command command, std::string reason)
     return command;
 }
 
-// The commands that take no argument.
-struct bare_command {
-    const char* word;
+// Every command, by its form: the first word names it, the rest shows its arguments. The ones
+// without arguments are parsed from here alone; the others' arguments below.
+struct command_form {
+    const char* form;
     command_kind kind;
 };
-constexpr bare_command bare_commands[] = {
-    {"menu", command_kind::menu},     {"play", command_kind::play},     {"pause", command_kind::pause},
-    {"resume", command_kind::resume}, {"stop", command_kind::stop},     {"next", command_kind::next},
-    {"state", command_kind::state},   {"reset", command_kind::reset},   {"save", command_kind::save},
-    {"frames", command_kind::frames}, {"screen", command_kind::screen}, {"resources", command_kind::resources},
+constexpr command_form command_forms[] = {
+    {"wait SECONDS", command_kind::wait},
+    {"menu", command_kind::menu},
+    {"key escape|space", command_kind::key},
+    {"play", command_kind::play},
+    {"pause", command_kind::pause},
+    {"resume", command_kind::resume},
+    {"stop", command_kind::stop},
+    {"next", command_kind::next},
+    {"previous", command_kind::previous},
+    {"open FILE", command_kind::open},
+    {"drop FILE", command_kind::drop},
+    {"state", command_kind::state},
+    {"prefs open", command_kind::prefs_open},
+    {"prefs click ID|reset|help", command_kind::prefs_click},
+    {"prefs select ID INDEX|TEXT", command_kind::prefs_select},
+    {"prefs show ID", command_kind::prefs_show},
+    {"prefs close", command_kind::prefs_close},
+    {"pick-colour #RRGGBB|0x00BBGGRR|cancel", command_kind::pick_colour},
+    {"reset", command_kind::reset},
+    {"save", command_kind::save},
+    {"frames", command_kind::frames},
+    {"screen", command_kind::screen},
+    {"resources", command_kind::resources},
+    {"sync NAME", command_kind::sync},
     {"quit", command_kind::quit},
 };
+
+bool has_arguments(const char* form) { return std::strchr(form, ' ') != nullptr; }
+
+// The text after the first word, without surrounding blanks.
+std::string rest_of_line(const std::string& line)
+{
+    const std::size_t verb = line.find_first_not_of(" \t");
+    const std::size_t gap = line.find_first_of(" \t", verb);
+    const std::size_t first = line.find_first_not_of(" \t", gap);
+    if (gap == std::string::npos || first == std::string::npos) {
+        return {};
+    }
+    return line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+}
 
 script_command parse_prefs(script_command command, const std::vector<std::string>& words)
 {
@@ -99,6 +135,15 @@ script_command parse_prefs(script_command command, const std::vector<std::string
 
 }  // namespace
 
+std::vector<const char*> script_command_forms()
+{
+    std::vector<const char*> forms;
+    for (const command_form& known : command_forms) {
+        forms.push_back(known.form);
+    }
+    return forms;
+}
+
 script_command parse_script_line(const std::string& line, int line_number)
 {
     script_command command;
@@ -112,14 +157,22 @@ script_command parse_script_line(const std::string& line, int line_number)
     }
     const std::string& verb = words[0];
 
-    for (const bare_command& bare : bare_commands) {
-        if (verb == bare.word) {
+    for (const command_form& known : command_forms) {
+        if (!has_arguments(known.form) && verb == known.form) {
             if (words.size() != 1) {
                 return invalid(command, "'" + verb + "' takes no argument");
             }
-            command.kind = bare.kind;
+            command.kind = known.kind;
             return command;
         }
+    }
+    if (verb == "open" || verb == "drop") {
+        command.kind = verb == "open" ? command_kind::open : command_kind::drop;
+        command.path = rest_of_line(line);
+        if (command.path.empty()) {
+            return invalid(command, "expected '" + verb + " FILE'");
+        }
+        return command;
     }
     if (verb == "wait") {
         command.kind = command_kind::wait;

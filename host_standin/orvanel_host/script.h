@@ -1,9 +1,7 @@
 #pragma once
-// The automation script: one command per line, run in order on the user-interface thread.
-//
-//   wait SECONDS | menu | key escape|space | play | pause | resume | stop | next | state
-//   prefs open | prefs click ID | prefs select ID INDEX | prefs show ID | prefs close
-//   pick-colour #RRGGBB|cancel | reset | save | frames | screen | resources | sync NAME | quit
+// The automation script: one command per line, run in order on the user-interface thread. The
+// commands and their forms are the table in script.cpp, which script_command_forms() lists (and
+// `orvanel-host --help` shows).
 //
 // Blank lines and lines starting with '#' are skipped. A line that is not a command is kept as an
 // `invalid` command carrying the reason, so that the error is reported where it stands in the run
@@ -24,6 +22,9 @@ enum class command_kind {
     resume,
     stop,
     next,
+    previous,
+    open,
+    drop,
     state,
     prefs_open,
     prefs_click,
@@ -55,7 +56,11 @@ struct script_command {
     std::string item;                 // prefs select: an index or an item's text; prefs click: a name
     std::uint32_t colour = 0;         // pick-colour, as a COLORREF 0x00BBGGRR
     std::string name;                 // sync
+    std::string path;                 // open, drop: the rest of the line, as written
 };
+
+// Every command's form ("wait SECONDS", "menu", ...), in the order the parser's table has them.
+std::vector<const char*> script_command_forms();
 
 // One line; `line_number` only labels the result.
 script_command parse_script_line(const std::string& line, int line_number);

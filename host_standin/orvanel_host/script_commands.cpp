@@ -8,12 +8,13 @@
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "shared_automation.h"
+#include "support/run_window_class_name.h"
 
 namespace pyrelle::standin {
 namespace {
 
 // The run window's class, for the resources report: registered only while a run exists.
-constexpr wchar_t visualisation_window_class[] = L"{A25BCA8A-BB31-4738-861F-42907A2FB640}";
+constexpr const wchar_t* visualisation_window_class = run_window_class_name_wide.data();
 
 std::string window_title(HWND window)
 {
@@ -221,6 +222,17 @@ void application::run(const script_command& command)
         return;
     case command_kind::next:
         move_playback(transport_action::next);
+        return;
+    case command_kind::previous:
+        move_playback(transport_action::previous);
+        return;
+    case command_kind::open:
+        // File > Open... as the menu runs it, with this file as the dialog's answer.
+        scripted_open_ = full_path(command.path);
+        window_->choose_open();
+        return;
+    case command_kind::drop:
+        window_->drop({full_path(command.path)});
         return;
     case command_kind::state: {
         std::string name;

@@ -61,7 +61,10 @@ void transport::play() { announce(player_.play(), 0, start_by_play); }
 void transport::pause() { announce(player_.pause(), 0, 0); }
 void transport::resume() { announce(player_.resume(), 0, 0); }
 void transport::stop(std::uint32_t reason) { announce(player_.stop(), reason, 0); }
-void transport::next() { announce(player_.next(), 0, start_by_next); }
+void transport::load(std::shared_ptr<const track> next, bool by_user_next)
+{
+    announce(player_.load(std::move(next)), 0, by_user_next ? start_by_next : start_by_play);
+}
 
 void transport::tick()
 {

@@ -1,5 +1,5 @@
 #pragma once
-// Play, Pause, Stop and Next: moves the player and tells every playback listener what happened,
+// Play, Pause, Stop and a new track: moves the player and tells every playback listener what happened,
 // each only of the events its mask asks for. Events go out on the calling (user-interface) thread.
 //
 // The events this host sends, by number: 0 playback starting (8 bytes: the starting command in
@@ -7,6 +7,7 @@
 // paused state), 8 the position in seconds once a second (a double's 8 bytes). 3, 5, 6, 7 and 9
 // are never sent.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "host/host_interfaces.h"
@@ -37,7 +38,8 @@ public:
     void pause();
     void resume();
     void stop(std::uint32_t reason = stop_reason_user);
-    void next();
+    // Starts `next` from its start; `by_user_next` says whether Next (or Previous) asked for it.
+    void load(std::shared_ptr<const track> next, bool by_user_next = true);
     // Sends the position event when a whole second has passed since the last one.
     void tick();
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/wide_text.h"
 
 namespace pyrelle::standin {
@@ -19,12 +20,39 @@ constexpr WORD format_float = 3;
 constexpr WORD format_extensible = 0xFFFE;
 constexpr DWORD most_channels = 8;
 
+// The whole file's bytes. Wine's mmioOpenW passes the name on through the ANSI code page, which
+// loses every character outside it, so the file is opened here and parsed from memory.
+std::vector<char> read_whole_file(const std::wstring& path, const std::string& name)
+{
+    try {
+        file_reader reader(path);
+        never_abort abort;
+        std::vector<char> bytes;
+        constexpr std::uint32_t block = 1 << 20;
+        for (;;) {
+            const std::size_t old = bytes.size();
+            bytes.resize(old + block);
+            const std::uint32_t got = reader.read(bytes.data() + old, block, abort);
+            bytes.resize(old + got);
+            if (got == 0) {
+                return bytes;
+            }
+        }
+    } catch (const file_error&) {
+        throw wav_error(name + ": cannot open the file");
+    }
+}
+
+// The multimedia file functions over bytes in memory.
 class mmio_file {
 public:
-    explicit mmio_file(const std::wstring& path)
+    explicit mmio_file(std::vector<char>& bytes)
     {
-        std::wstring name = path;  // mmioOpenW may write into the name it is given
-        file_ = ::mmioOpenW(name.data(), nullptr, MMIO_READ | MMIO_ALLOCBUF | MMIO_DENYWRITE);
+        MMIOINFO memory{};
+        memory.fccIOProc = FOURCC_MEM;
+        memory.pchBuffer = bytes.data();
+        memory.cchBuffer = static_cast<LONG>(bytes.size());
+        file_ = ::mmioOpenW(nullptr, &memory, MMIO_READ);
     }
     mmio_file(const mmio_file&) = delete;
     mmio_file& operator=(const mmio_file&) = delete;
@@ -84,9 +112,13 @@ wav_format read_format(HMMIO file, const MMCKINFO& riff, const std::string& name
 
 demo::pcm_audio read_samples(const std::wstring& path, const std::string& name)
 {
-    mmio_file file(path);
+    std::vector<char> whole = read_whole_file(path, name);
+    if (whole.empty() || whole.size() > 0x7FFFFFFF) {
+        throw wav_error(name + ": not a RIFF WAVE file");
+    }
+    mmio_file file(whole);
     if (file.get() == nullptr) {
-        throw wav_error(name + ": cannot open the file");
+        throw wav_error(name + ": cannot read the file");
     }
 
     MMCKINFO riff{};

@@ -5,10 +5,10 @@
 
 namespace pyrelle::standin {
 
-bool wave_output::open_for(const track& playing)
+bool wave_output::open_for(const std::shared_ptr<const track>& playing)
 {
     close();
-    const demo::pcm_audio& audio = playing.audio;
+    const demo::pcm_audio& audio = playing->audio;
     if (::waveOutGetNumDevs() == 0) {
         silent_reason_ = "no wave output device";
         return false;
@@ -28,7 +28,7 @@ bool wave_output::open_for(const track& playing)
         return false;
     }
     silent_reason_.clear();
-    opened_for_ = &playing;
+    opened_for_ = playing;
     frames_per_buffer_ = std::max<std::uint32_t>(audio.sample_rate / 10, 1);
     for (std::size_t i = 0; i < buffer_count; ++i) {
         blocks_[i].assign(static_cast<std::size_t>(frames_per_buffer_) * audio.channels, 0);
@@ -53,7 +53,7 @@ void wave_output::close() noexcept
     }
     ::waveOutClose(device_);
     device_ = nullptr;
-    opened_for_ = nullptr;
+    opened_for_.reset();
     device_paused_ = false;
 }
 
@@ -91,7 +91,7 @@ void wave_output::refill()
 
 void wave_output::follow(bool position_jumped)
 {
-    const track* playing = nullptr;
+    std::shared_ptr<const track> playing;
     std::uint64_t frame = 0;
     if (!player_.current_frame(playing, frame)) {
         close();
@@ -99,7 +99,7 @@ void wave_output::follow(bool position_jumped)
     }
     // A new format needs a new device; a jump drops what is queued, which reopening does too.
     if (playing != opened_for_ || device_ == nullptr || position_jumped) {
-        if (!open_for(*playing)) {
+        if (!open_for(playing)) {
             return;
         }
         cursor_ = frame;

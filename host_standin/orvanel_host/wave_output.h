@@ -10,6 +10,7 @@
 #include <mmsystem.h>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,14 +41,14 @@ public:
 private:
     static constexpr std::size_t buffer_count = 4;
 
-    bool open_for(const track& playing);
+    bool open_for(const std::shared_ptr<const track>& playing);
     void close() noexcept;
     void fill(std::size_t index);
 
     const player& player_;
     HWND notify_;
     HWAVEOUT device_ = nullptr;
-    const track* opened_for_ = nullptr;
+    std::shared_ptr<const track> opened_for_;
     std::uint32_t frames_per_buffer_ = 0;
     std::uint64_t cursor_ = 0;  // next frame of the track to queue
     bool device_paused_ = false;

@@ -45,4 +45,17 @@ std::string system_error_text(unsigned long code)
     return narrow(text);
 }
 
+std::wstring full_path(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return wide;
+    }
+    std::wstring full(length, L'\0');
+    const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+    full.resize(written);
+    return full;
+}
+
 }  // namespace pyrelle::standin

@@ -4,8 +4,7 @@
 #   damaged_config_test.sh BIN_DIR WORK_DIR
 source "$(dirname "$0")/lib.sh"
 
-prepare_work
-start_display
+begin_test
 cfg="$e2e_work/profile/pyrelle.cfg"
 # A complete low-colour record (0x00123456), then a record that breaks off inside its size.
 damaged="$e2e_root/tests/data/config/truncated_in_size.bin"

@@ -5,8 +5,7 @@
 #   fire_test.sh BIN_DIR WORK_DIR
 source "$(dirname "$0")/lib.sh"
 
-prepare_work
-start_display
+begin_test
 script="$e2e_work/script.txt"
 cat >"$script" <<'SCRIPT'
 play

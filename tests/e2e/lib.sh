@@ -63,8 +63,27 @@ prepare_work() {
   mkdir -p "$e2e_work/profile" "$e2e_work/sync"
 }
 
-# run_host SCRIPT_FILE [LOG_NAME [MORE OPTIONS...]]: starts the player in the background with that
-# script; its output goes to WORK/LOG_NAME.log (default host.log), its errors to
+# Every test's start: a fresh work folder and a private display.
+begin_test() {
+  prepare_work
+  start_display
+}
+
+# make_sound FILE SECONDS HZ [FFMPEG OUTPUT OPTIONS...]: a sine tone over a little noise, in the
+# format that FILE's extension names (MP3, FLAC, WAV, ...).
+make_sound() {
+  local file="$1" seconds="$2" hz="$3"
+  shift 3
+  ffmpeg -v error -y -f lavfi -i "sine=frequency=$hz:duration=$seconds" \
+    -f lavfi -i "anoisesrc=duration=$seconds:amplitude=0.2" -filter_complex amix=inputs=2 "$@" "$file" \
+    || fail "ffmpeg could not make $file"
+}
+
+# The chunk counts of the script's `frames` commands, one a line.
+logged_frames() { grep -oE '^[0-9.]+ frames [0-9]+$' "$e2e_log" | grep -oE '[0-9]+$'; }
+
+# run_host SCRIPT_FILE [LOG_NAME [MORE OPTIONS AND FILES...]]: starts the player in the background
+# with that script; its output goes to WORK/LOG_NAME.log (default host.log), its errors to
 # WORK/LOG_NAME.stderr.
 run_host() {
   local script="$1" name="${2:-host}"

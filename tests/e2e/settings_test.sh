@@ -5,8 +5,7 @@
 #   settings_test.sh BIN_DIR WORK_DIR
 source "$(dirname "$0")/lib.sh"
 
-prepare_work
-start_display
+begin_test
 cfg="$e2e_work/profile/pyrelle.cfg"
 
 # ---- First start: change the low colour and the high flow, cancel a high-colour pick ----------

@@ -6,8 +6,7 @@
 #   toggle_test.sh BIN_DIR WORK_DIR
 source "$(dirname "$0")/lib.sh"
 
-prepare_work
-start_display
+begin_test
 script="$e2e_work/script.txt"
 {
   echo play
@@ -36,7 +35,7 @@ expect_log '^[0-9.]+ screen 1024x768x32$' "the desktop mode did not come back"
 [[ "$(value "$after" window_class)" == 0 ]] || fail "the run window's class is still registered"
 [[ "$(value "$after" host_objects)" == 0 ]] || fail "$(value "$after" host_objects) host objects (streams, callbacks) not released"
 [[ "$(value "$after" streams_held)" == 0 ]] || fail "the module still holds the visualisation manager"
-mapfile -t frames < <(grep -oE 'frames [0-9]+' "$e2e_log" | cut -d' ' -f2)
+mapfile -t frames < <(logged_frames)
 ((frames[1] - frames[0] >= 25)) || fail "the fifty runs drew only $((frames[1] - frames[0])) frames"
 
 # Handles by kind. Wine's display-mode switch itself leaves registry keys open (six per switch and

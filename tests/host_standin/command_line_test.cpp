@@ -13,7 +13,7 @@ TEST(CommandLine, EveryOptionTakesItsValue)
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(result.options.module_path, "m.dll");
     EXPECT_EQ(result.options.profile_dir, "C:\\p");
-    EXPECT_EQ(result.options.audio_path, "a.wav");
+    EXPECT_EQ(result.options.audio_files, std::vector<std::string>{"a.wav"});
     EXPECT_EQ(result.options.script_path, "s.txt");
     EXPECT_EQ(result.options.sync_dir, "d");
     EXPECT_FALSE(result.options.help);
@@ -25,6 +25,16 @@ TEST(CommandLine, NothingGivenMeansTheDefaults)
     EXPECT_EQ(result.error, "");
     EXPECT_TRUE(result.options.module_path.empty());
     EXPECT_TRUE(result.options.profile_dir.empty());
+}
+
+TEST(CommandLine, FilesAfterTheOptionsFollowTheAudioOptionInOrder)
+{
+    const parse_result result = parse_command_line(
+        {"--audio", "first.wav", "--profile", "p", "my song.mp3", "Z:\\b.flac", "-", "--", "-x.ogg"});
+    ASSERT_EQ(result.error, "");
+    EXPECT_EQ(result.options.audio_files,
+              (std::vector<std::string>{"first.wav", "my song.mp3", "Z:\\b.flac", "-", "-x.ogg"}));
+    EXPECT_EQ(result.options.profile_dir, "p");
 }
 
 TEST(CommandLine, HelpInAnyOfItsForms)
@@ -41,7 +51,9 @@ TEST(CommandLine, RefusesWhatItCannotUse)
         {"--profile", ""},                   // empty value
         {"--script", "a", "--script", "b"},  // given twice
         {"--colour", "red"},                 // unknown
-        {"extra.wav"},                       // not an option
+        {"a.mp3", "--profile", "p"},         // an option after the files
+        {"a.mp3", ""},                       // an empty file name
+        {"--audio", "a", "--audio", "b"},    // --audio is for one file
     };
     for (const auto& arguments : bad) {
         EXPECT_NE(parse_command_line(arguments).error, "") << arguments.front();

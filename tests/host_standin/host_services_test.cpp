@@ -41,8 +41,10 @@ track ramp_track()
 }
 
 struct stream_fixture {
-    stream_fixture() : source({ramp_track()}, [this] { return now_us; }), manager(source)
+    stream_fixture() : source([this] { return now_us; }), manager(source)
     {
+        source.load(std::make_shared<track>(ramp_track()));
+        source.stop();
         manager.create_stream(reference, 0);
         stream = static_cast<visualisation_stream*>(reference.get());
     }

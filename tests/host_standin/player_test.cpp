@@ -20,8 +20,13 @@ track counting_track(const char* title, std::uint32_t frames, std::uint32_t chan
     return t;
 }
 
+// A player with `loaded` as its track, stopped at the start.
 struct clocked_player {
-    explicit clocked_player(std::vector<track> tracks) : subject(std::move(tracks), [this] { return now_us; }) {}
+    explicit clocked_player(const track& loaded) : subject([this] { return now_us; })
+    {
+        subject.load(std::make_shared<track>(loaded));
+        subject.stop();
+    }
     std::uint64_t now_us = 5'000'000;
     player subject;
 };
@@ -62,7 +67,7 @@ TEST(Player, CopiedFramesContinueFromTheStartAtTheEnd)
 
 TEST(Player, ClockRunsOnlyWhilePlaying)
 {
-    clocked_player f({counting_track("t", 1000)});  // 100 s
+    clocked_player f(counting_track("t", 1000));  // 100 s
     double seconds = 0.0;
     EXPECT_FALSE(f.subject.current_time(seconds));
     EXPECT_EQ(f.subject.playing_track(), nullptr);
@@ -87,7 +92,7 @@ TEST(Player, ClockRunsOnlyWhilePlaying)
 
 TEST(Player, RequestsThatDoNotApplyChangeNothing)
 {
-    clocked_player f({counting_track("t", 10)});
+    clocked_player f(counting_track("t", 10));
     EXPECT_EQ(f.subject.pause(), transition::none);
     EXPECT_EQ(f.subject.resume(), transition::none);
     EXPECT_EQ(f.subject.stop(), transition::none);
@@ -101,40 +106,57 @@ TEST(Player, RequestsThatDoNotApplyChangeNothing)
 
 TEST(Player, TheTrackRepeats)
 {
-    clocked_player f({counting_track("t", 40)});  // 4 s
+    clocked_player f(counting_track("t", 40));  // 4 s
     f.subject.play();
     f.now_us += 9'000'000;
     EXPECT_NEAR(time_of(f.subject), 1.0, 1e-9);
-    const track* playing = nullptr;
+    std::shared_ptr<const track> playing;
     std::uint64_t frame = 0;
     ASSERT_TRUE(f.subject.current_frame(playing, frame));
     EXPECT_EQ(frame, 10u);
+    EXPECT_TRUE(f.subject.played_through());  // a play list would have moved on at 4 s
 }
 
-TEST(Player, NextMovesOnAndStartsPlayingFromTheStart)
+TEST(Player, ALoadedTrackPlaysFromItsStartAndThePreviousOneStaysWithItsHolders)
 {
-    clocked_player f({counting_track("a", 100), counting_track("b", 100)});
-    EXPECT_EQ(f.subject.next(), transition::new_track);  // also from Stopped
-    EXPECT_EQ(f.subject.state(), playback_state::playing);
-    EXPECT_EQ(f.subject.current_track().title, "b");
+    clocked_player f(counting_track("a", 100));
+    f.subject.play();
     f.now_us += 3'000'000;
+    const std::shared_ptr<const track> held = f.subject.playing_track();  // as the render thread holds it
     f.subject.pause();
-    EXPECT_EQ(f.subject.next(), transition::new_track);
-    EXPECT_EQ(f.subject.current_track().title, "a");  // after the last, the first
-    EXPECT_EQ(f.subject.state(), playback_state::playing);
+    EXPECT_FALSE(f.subject.played_through());
+
+    EXPECT_EQ(f.subject.load(std::make_shared<track>(counting_track("b", 100))), transition::new_track);
+    EXPECT_EQ(f.subject.state(), playback_state::playing);  // also from Paused
+    EXPECT_EQ(f.subject.current_track()->title, "b");
     EXPECT_DOUBLE_EQ(time_of(f.subject), 0.0);
+    EXPECT_EQ(held->title, "a");
+    EXPECT_EQ(held->audio.samples[99], 99.0f);
 }
 
-TEST(Player, RefusesTracksWithoutSamples)
+TEST(Player, WithoutATrackNothingPlays)
 {
-    EXPECT_THROW(player({}), std::invalid_argument);
+    player subject([] { return std::uint64_t{0}; });
+    EXPECT_EQ(subject.play(), transition::none);
+    EXPECT_EQ(subject.state(), playback_state::stopped);
+    EXPECT_EQ(subject.current_track(), nullptr);
+    EXPECT_FALSE(subject.played_through());
+}
+
+TEST(Player, RefusesTracksWithoutSamplesAndKeepsWhatItHad)
+{
+    clocked_player f(counting_track("kept", 4));
     track silent{"silent", {}};
     silent.audio.sample_rate = 44100;
     silent.audio.channels = 2;
-    EXPECT_THROW(player({silent}), std::invalid_argument);
     track no_rate = counting_track("x", 4);
     no_rate.audio.sample_rate = 0;
-    EXPECT_THROW(player({no_rate}), std::invalid_argument);
+    for (const track& bad : {silent, no_rate}) {
+        EXPECT_THROW(f.subject.load(std::make_shared<track>(bad)), std::invalid_argument) << bad.title;
+    }
+    EXPECT_THROW(f.subject.load(nullptr), std::invalid_argument);
+    EXPECT_EQ(f.subject.current_track()->title, "kept");
+    EXPECT_EQ(f.subject.state(), playback_state::stopped);
 }
 
 }  // namespace

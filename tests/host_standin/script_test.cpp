@@ -19,6 +19,9 @@ TEST(Script, CommandsWithTheirArguments)
         {"resume", command_kind::resume},
         {"stop", command_kind::stop},
         {"next", command_kind::next},
+        {"previous", command_kind::previous},
+        {"open Z:\\a.mp3", command_kind::open},
+        {"drop a.mp3", command_kind::drop},
         {"state", command_kind::state},
         {"prefs open", command_kind::prefs_open},
         {"prefs close", command_kind::prefs_close},
@@ -56,6 +59,20 @@ TEST(Script, ArgumentValues)
     EXPECT_EQ(parse_script_line("prefs click reset", 1).item, "reset");
     EXPECT_EQ(parse_script_line("prefs show -1", 1).control_id, -1);  // the id of unnamed statics
     EXPECT_EQ(parse_script_line("sync shot-1.a_b", 1).name, "shot-1.a_b");
+    // The path as written, inner blanks and all.
+    EXPECT_EQ(parse_script_line("  open   Z:\\My  Music\\a song.mp3 \t", 1).path, "Z:\\My  Music\\a song.mp3");
+    EXPECT_EQ(parse_script_line("drop", 1).kind, command_kind::invalid);
+}
+
+TEST(Script, EveryListedFormIsACommandTheParserKnows)
+{
+    const std::vector<const char*> forms = script_command_forms();
+    ASSERT_GE(forms.size(), 20u);
+    for (const char* form : forms) {
+        const std::string word = std::string(form).substr(0, std::string(form).find(' '));
+        const script_command command = parse_script_line(word, 1);
+        EXPECT_EQ(command.error.find("unknown command"), std::string::npos) << form;
+    }
 }
 
 TEST(Script, TheLogShowsTheLineWithSingleBlanks)

@@ -68,7 +68,11 @@ private:
 using events = std::vector<std::string>;
 
 struct transport_fixture {
-    transport_fixture() : source({one_second_track()}, [this] { return now_us; }), subject(source) {}
+    transport_fixture() : source([this] { return now_us; }), subject(source)
+    {
+        source.load(std::make_shared<track>(one_second_track()));
+        source.stop();
+    }
     std::uint64_t now_us = 0;
     player source;
     transport subject;
@@ -86,7 +90,7 @@ TEST(Transport, TheModulesMaskGetsNewTrackStopAndPauseOnly)
     f.subject.play();
     f.now_us += 1'500'000;
     f.subject.tick();
-    f.subject.next();
+    f.subject.load(f.source.current_track());
     f.subject.stop();
     f.subject.stop();
     EXPECT_EQ(module_like.events, (events{"new track", "pause", "unpause", "new track", "stop 0"}));
@@ -108,7 +112,7 @@ TEST(Transport, AListenerThatAsksForEverythingGetsStartingAndPositionsToo)
     f.now_us += 5'000'000;
     f.subject.tick();  // paused: no position
     f.subject.resume();
-    f.subject.next();
+    f.subject.load(f.source.current_track());
     f.subject.stop(stop_reason_shutting_down);
     EXPECT_EQ(everything.events, (events{"starting 0", "new track", "position 0", "position 1", "pause", "unpause",
                                          "starting 2", "new track", "stop 2"}));
@@ -140,7 +144,7 @@ TEST(Transport, AListenerWithoutTheBitsHearsNothing)
     f.subject.play();
     f.subject.tick();
     f.subject.pause();
-    f.subject.next();
+    f.subject.load(f.source.current_track());
     f.subject.stop();
     EXPECT_TRUE(deaf.events.empty());
 }

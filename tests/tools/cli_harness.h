@@ -81,8 +81,8 @@ protected:
     // status, or -1 when it did not exit.
     int shell(const std::string& command) const
     {
-        const std::string line =
-            "cd " + shell_quoted(dir_) + " && PYRELLE=" + shell_quoted(PYRELLE_PROGRAM) + " && { " + command + "\n}";
+        const std::string line = "cd " + shell_quoted(dir_) + " && export PYRELLE=" + shell_quoted(PYRELLE_PROGRAM) +
+                                 " && { " + command + "\n}";
         const int raw = std::system(("bash -c " + shell_quoted(line)).c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }

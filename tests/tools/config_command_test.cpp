@@ -91,6 +91,19 @@ TEST_F(ConfigCommand, ShowOfAnUnreadableFileNamesTheProblem)
     EXPECT_EQ(folder.status, 2);
     EXPECT_EQ(folder.out, "");
     EXPECT_EQ(folder.err, "pyrelle config show: cannot read " + dir_ + ": Is a directory\n");
+
+    // An endless device, or a file past 1 MiB, is refused at once; 1 MiB itself is still read.
+    ASSERT_EQ(shell("head -c 1048576 /dev/zero > mib.bin && head -c 1048577 /dev/zero > over.bin"), 0);
+    for (const std::string& file : {std::string("/dev/zero"), path("over.bin")}) {
+        const result r = run({"show", file});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "pyrelle config show: cannot read " + file +
+                             ": more than 1 MiB, and a settings blob is a few hundred bytes\n");
+    }
+    const result mib = run({"show", path("mib.bin")});
+    EXPECT_EQ(mib.status, 1) << "zero-GUID records, the last cut short: read, not refused";
+    EXPECT_EQ(mib.err, "pyrelle config show: " + path("mib.bin") + ": Unsupported format or corrupted file\n");
 }
 
 TEST_F(ConfigCommand, WriteWithoutChangesGivesTheInitialBlob)

@@ -145,6 +145,17 @@ TEST_F(RenderCommand, CommandLineTakesBothFormsAndNamesWhatIsWrong)
               "pyrelle render: The following argument was not expected: --bogus (try 'pyrelle render --help')\n");
 }
 
+TEST_F(RenderCommand, ProgressShowsOnlyOnATerminal)
+{
+    ASSERT_EQ(shell("script -qec \"$PYRELLE render --mode 16x8 --frames 30\" /dev/null > terminal"), 0);
+    const std::string terminal = pyrelle::testing::read_text(path("terminal"));
+    EXPECT_NE(terminal.find("\rrender [" + std::string(40, '#') + "] 30/30 frames"), std::string::npos) << terminal;
+    const auto piped = run({"render", "--mode", "16x8", "--frames", "30"});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(piped.out.rfind("30 frames of 16x8 at 24 frames per second (one every 41 ms) in ", 0), 0u) << piped.out;
+}
+
 TEST_F(RenderCommand, FirstRunIsReproducedByteForByte)
 {
     // Six frames, the last without a complete chunk; all three colours flowing. The expected dumps
@@ -359,6 +370,12 @@ TEST_F(RenderCommand, StoredSettingsApplyAndOptionsOverrideThem)
     EXPECT_EQ(bytes(palette.begin() + 127 * 4, palette.begin() + 127 * 4 + 3), (bytes{0x00, 0x00, 0xFF}))
         << "the explicit middle colour wins";
     EXPECT_EQ(read_gif(path("fire.gif"), 16, 8).delays, std::vector<int>(5, 2)) << "the stored 50 frames per second";
+    
+    const std::string corrupted = std::string(PYRELLE_TEST_DATA_DIR) + "/config/truncated_in_payload.bin";
+    const auto refused = run({"render", "--config", corrupted, "--frames", "1", "--dump-heat", "heat"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "pyrelle render: " + corrupted + ": Unsupported format or corrupted file\n");
+    EXPECT_EQ(files(), (std::vector<std::string>{"fire.gif", "palette", "stored.cfg"})) << "nothing written";
 }
 
 TEST_F(RenderCommand, StoredFlowSwitchesAndFrameRatesAreTheModules)

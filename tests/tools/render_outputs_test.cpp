@@ -26,6 +26,12 @@ mode_t kind_of(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
+mode_t mode_of(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 }  // namespace
 
 TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
@@ -99,14 +105,16 @@ TEST_F(RenderOutputs, VideoPicturesAreRgbReplicatedBetweenBlackBars)
 
 TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
 {
-    ASSERT_EQ(shell("echo old > target.heat && ln -s target.heat link.heat && echo old > plain.heat && "
-                    "mkfifo fifo.palette && echo old > settings.bin && ln -s settings.bin settings.link"),
-              0);
-    const std::vector<std::string> outputs = {"--dump-heat", "link.heat", "--gif", "plain.heat"};
+    // The link is relative and in a folder of its own: it names ../target.heat from sub/.
+    ASSERT_EQ(
+        shell("echo old > target.heat && mkdir sub && ln -s ../target.heat sub/link.heat && echo old > plain.heat "
+              "&& chmod 640 plain.heat && mkfifo fifo.palette && echo old > settings.bin && "
+              "ln -s settings.bin settings.link && echo old > protected.gif && chmod 444 protected.gif"),
+        0);
     auto render = [&](const std::string& extra) {
         std::string line = "(cat fifo.palette > got.palette &) && $PYRELLE render --mode 16x8 --raw-samples " +
                            pyrelle::testing::shell_quoted(sweep) +
-                           " --chunk 64 --dump-heat link.heat --gif plain.heat "
+                           " --chunk 64 --dump-heat sub/link.heat --gif plain.heat "
                            "--dump-palette fifo.palette " +
                            extra + " >/dev/null 2>&1";
         return shell(line);
@@ -118,12 +126,19 @@ TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
 
     ASSERT_EQ(render(""), 0);
     ::usleep(200'000);  // the reader drains the FIFO
-    EXPECT_EQ(kind_of(path("link.heat")), S_IFLNK) << "the link stays a link";
+    EXPECT_EQ(kind_of(path("sub/link.heat")), S_IFLNK) << "the link stays a link";
     EXPECT_EQ(read_bytes(path("target.heat")).size(), 5u * 16 * 10) << "and its target holds the dump";
     EXPECT_EQ(kind_of(path("plain.heat")), S_IFREG);
+    EXPECT_EQ(mode_of(path("plain.heat")), 0640u) << "a replaced file keeps its mode";
     EXPECT_EQ(read_text(path("plain.heat")).rfind("GIF89a", 0), 0u);
     EXPECT_EQ(kind_of(path("fifo.palette")), S_IFIFO) << "the FIFO stays a FIFO";
     EXPECT_EQ(read_bytes(path("got.palette")).size(), 5u * 1024) << "and its reader got every frame";
+
+    // Even root, whom permissions let by, does not replace a file that nobody may write.
+    const auto is_protected = run({"render", "--mode", "16x8", "--frames", "1", "--gif", "protected.gif"});
+    EXPECT_EQ(is_protected.status, 2);
+    EXPECT_EQ(is_protected.err, "pyrelle render: cannot write 'protected.gif': Permission denied\n");
+    EXPECT_EQ(read_text(path("protected.gif")), "old\n");
 
     ASSERT_EQ(run({"config", "write", "settings.link", "frame_rate=30"}).status, 0);
     EXPECT_EQ(kind_of(path("settings.link")), S_IFLNK);
@@ -131,6 +146,93 @@ TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
     const auto to_stdout = run({"config", "write", "-", "frame_rate=30"});
     EXPECT_EQ(to_stdout.status, 0);
     EXPECT_EQ(to_stdout.out, read_text(path("settings.bin")));
+    EXPECT_EQ(files(), (std::vector<std::string>{"fifo.palette", "got.palette", "plain.heat", "protected.gif",
+                                                 "settings.bin", "settings.link", "sub", "target.heat"}));
+}
+
+TEST_F(RenderOutputs, AnOutputNeverNamesAnInputOrAnotherOutput)
+{
+    ASSERT_EQ(shell("echo song > song.wav && ln song.wav hard.wav && mkdir sub && ln -s ../song.wav sub/song.link && "
+                    "echo blob > my.bin && mkdir frames && echo frame > frames/frame-00001.png"),
+              0);
+    const std::vector<std::string> before = files();
+    struct example {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const example examples[] = {
+        {{"--audio", "song.wav", "--video", "song.wav"},
+         "--video 'song.wav' is the file that --audio 'song.wav' reads: an output must not replace an input"},
+        {{"--audio", "song.wav", "--gif", "./song.wav"},
+         "--gif './song.wav' is the file that --audio 'song.wav' reads: an output must not replace an input"},
+        {{"--raw-samples", "song.wav", "--chunk", "4", "--dump-heat", "sub/song.link"},
+         "--dump-heat 'sub/song.link' is the file that --raw-samples 'song.wav' reads: an output must not replace "
+         "an input"},
+        {{"--audio", "hard.wav", "--dump-palette", "song.wav"},
+         "--dump-palette 'song.wav' is the file that --audio 'hard.wav' reads: an output must not replace an input"},
+        {{"--config", "my.bin", "--dump-palette", "sub/../my.bin"},
+         "--dump-palette 'sub/../my.bin' is the file that --config 'my.bin' reads: an output must not replace an "
+         "input"},
+        {{"--gif", "fire.out", "--video", "./fire.out"},
+         "--video './fire.out' and --gif 'fire.out' are one file: each output needs a file of its own"},
+        {{"--png", "frames", "--gif", "frames/frame-00001.png"},
+         "--gif 'frames/frame-00001.png' is a frame file of --png 'frames', which the render replaces or removes"},
+        {{"--png", "new", "--dump-heat", "new/frame-00007.png"},
+         "--dump-heat 'new/frame-00007.png' is a frame file of --png 'new', which the render replaces or removes"},
+    };
+    for (const example& e : examples) {
+        std::vector<std::string> args = {"render", "--mode", "16x8", "--frames", "1"};
+        args.insert(args.end(), e.args.begin(), e.args.end());
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 2) << e.message;
+        EXPECT_EQ(r.err, std::string("pyrelle render: ") + e.message + "\n");
+        EXPECT_EQ(files(), before) << e.message;
+    }
+    EXPECT_EQ(read_text(path("song.wav")), "song\n");
+    EXPECT_EQ(read_text(path("my.bin")), "blob\n");
+    EXPECT_EQ(read_text(path("frames/frame-00001.png")), "frame\n");
+    // A character device takes any number of writers.
+    EXPECT_EQ(
+        run({"render", "--mode", "16x8", "--frames", "2", "--dump-heat", "/dev/null", "--dump-palette", "/dev/null"})
+            .status,
+        0);
+}
+
+TEST_F(RenderOutputs, FailedWritesFailTheCommandAndLeaveEveryPathAsItWas)
+{
+    const auto full = run({"render", "--mode", "16x8", "--frames", "1", "--gif", "g.gif", "--dump-heat", "/dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "pyrelle render: cannot write '/dev/full': No space left on device\n");
+    const auto config = run({"config", "write", "/dev/full"});
+    EXPECT_EQ(config.status, 1);
+    EXPECT_EQ(config.err, "pyrelle config write: cannot write '/dev/full': No space left on device\n");
+    EXPECT_TRUE(files().empty());
+
+    // A frame that cannot be moved into place (a folder holds its name): the frames already moved
+    // go back, and so do the earlier render's.
+    ASSERT_EQ(run({"render", "--mode", "16x8", "--frames", "4", "--png", "frames"}).status, 0);
+    ASSERT_EQ(shell("rm frames/frame-00002.png && mkdir frames/frame-00002.png && ls -lR frames > before"), 0);
+    const auto blocked = run({"render", "--mode", "16x8", "--frames", "5", "--flow", "high", "--png", "frames"});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_EQ(blocked.err, "pyrelle render: cannot write 'frames/frame-00002.png': Is a directory\n");
+    EXPECT_EQ(shell("ls -lR frames | diff before -"), 0) << "the folder is as it was";
+
+    // A full disk: a small file system of its own, in a mount namespace that ends with the shell.
+    if (shell("unshare -m true 2>/dev/null") != 0)
+        GTEST_SKIP() << "no mount namespace here (not root?)";
+    const int status = shell(
+        "unshare -m --propagation private bash -c '"
+        "mkdir -p disk && mount -t tmpfs -o size=256k tmpfs disk && "
+        "$PYRELLE render --mode 64x64 --frames 3 --png disk/frames >/dev/null && echo keep > disk/frames/notes.txt && "
+        "ls -lR disk > before.full && "
+        "$PYRELLE render --mode 64x64 --frames 400 --png disk/frames 2> err.full; "
+        "echo $? > status.full; ls -lR disk | diff before.full - > diff.full'");
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(read_text(path("status.full")), "1\n");
+    const std::string err = read_text(path("err.full"));
+    EXPECT_EQ(err.rfind("pyrelle render: cannot write 'disk/frames/frame-00", 0), 0u) << err;
+    EXPECT_NE(err.find(".png': No space left on device\n"), std::string::npos) << err;
+    EXPECT_EQ(read_text(path("diff.full")), "") << "the folder and the disk as they were";
 }
 
 TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
@@ -157,6 +259,40 @@ TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
     EXPECT_EQ(read_text(path("err")), "pyrelle render: cannot write '-': Broken pipe\n");
     EXPECT_EQ(files(), (std::vector<std::string>{"err", "frames", "status"}));
     EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0);
+}
+
+TEST_F(RenderOutputs, LateAndIgnoredSignalsAreHonoured)
+{
+    // Started with SIGINT ignored (as nohup or a background job starts it): Ctrl-C stays ignored.
+    ASSERT_EQ(shell("(trap '' INT; exec $PYRELLE render --mode 320x240 --frame-rate 1000 --frames 100000 "
+                    "--dump-heat h >/dev/null 2>&1) & sleep 0.5; kill -INT $!; sleep 0.5; "
+                    "kill -0 $! && echo running > after-int; kill -TERM $!; wait $!; echo $? > status"),
+              0);
+    EXPECT_EQ(read_text(path("after-int")), "running\n");
+    EXPECT_EQ(read_text(path("status")), "143\n");
+    EXPECT_EQ(files(), (std::vector<std::string>{"after-int", "status"}));
+
+    // SIGTERM while the finished files are put on disk: nothing is moved into place.
+    const std::string late = "export ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" +
+                             pyrelle::testing::shell_quoted(PYRELLE_SIGNAL_IN_FSYNC) + "; ";
+    ASSERT_EQ(shell("echo old > h && echo old > settings.bin && mkdir frames && echo keep > frames/notes.txt && (" +
+                    late + "$PYRELLE render --mode 16x8 --frames 3 --dump-heat h --png frames 2>/dev/null; " +
+                    "echo $? > status; $PYRELLE config write settings.bin; echo $? > config-status)"),
+              0);
+    EXPECT_EQ(read_text(path("status")), "143\n");
+    EXPECT_EQ(read_text(path("config-status")), "143\n");
+    EXPECT_EQ(read_text(path("h")), "old\n");
+    EXPECT_EQ(read_text(path("settings.bin")), "old\n");
+    EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0);
+
+    // `config write` waiting for a FIFO's reader.
+    ASSERT_EQ(shell("mkfifo wait.bin && { $PYRELLE config write wait.bin & sleep 0.3; kill -TERM $!; wait $!; "
+                    "echo $? > status; }"),
+              0);
+    EXPECT_EQ(read_text(path("status")), "143\n");
+    EXPECT_EQ(kind_of(path("wait.bin")), S_IFIFO);
+    EXPECT_EQ(files(), (std::vector<std::string>{"after-int", "config-status", "frames", "h", "settings.bin", "status",
+                                                 "wait.bin"}));
 }
 
 TEST_F(RenderOutputs, PngFolderHoldsOnlyTheLatestRender)

@@ -59,20 +59,52 @@ bool run_window_class_registered(const run_window_class& window_class)
     return ::GetClassInfoExW(window_class.instance(), reinterpret_cast<const wchar_t*>(name.data()), &found) != FALSE;
 }
 
-}  // namespace test
+namespace {
+debug_output_capture* active_capture = nullptr;
+}  // namespace
 
-bool fire_engine_inspector::render_thread_ended(const fire_engine& engine)
+debug_output_capture::debug_output_capture() : handler_(::AddVectoredExceptionHandler(1, note))
 {
-    return engine.render_thread_ && ::WaitForSingleObject(engine.render_thread_.get(), 0) == WAIT_OBJECT_0;
+    active_capture = this;
 }
+
+debug_output_capture::~debug_output_capture()
+{
+    ::RemoveVectoredExceptionHandler(handler_);
+    active_capture = nullptr;
+}
+
+std::vector<std::string> debug_output_capture::lines() const
+{
+    const std::lock_guard<std::mutex> held(mutex_);
+    return lines_;
+}
+
+LONG CALLBACK debug_output_capture::note(EXCEPTION_POINTERS* exception)
+{
+    // Wide output arrives a second time as this narrow one, whichever system raised it, so the
+    // narrow one alone counts each line once.
+    const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+    if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2 && active_capture != nullptr) {
+        std::string line(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        const std::lock_guard<std::mutex> held(active_capture->mutex_);
+        active_capture->lines_.push_back(std::move(line));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace test
 
 std::vector<std::uint8_t> fire_engine_inspector::heat(fire_engine& engine)
 {
-    const auto held = engine.lock_.lock();
-    if (!engine.fire_) {
+    const auto held = engine.frame_lock().lock();
+    if (!engine.run() || !engine.run()->fire()) {
         return {};
     }
-    return engine.fire_->heat();
+    return engine.run()->fire()->heat();
 }
 
 namespace {
@@ -93,13 +125,18 @@ bool visit_front_rows(IDirectDrawSurface7* primary, DWORD lock_flags, Visit visi
     return true;
 }
 
+IDirectDrawSurface7* primary_surface(const fire_engine& engine)
+{
+    return engine.run() ? engine.run()->display().primary_surface() : nullptr;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> fire_engine_inspector::front_buffer(fire_engine& engine)
 {
-    const auto held = engine.lock_.lock();
+    const auto held = engine.frame_lock().lock();
     std::vector<std::uint8_t> pixels;
-    visit_front_rows(engine.primary_surface_.get(), DDLOCK_READONLY, [&pixels](const std::uint8_t* row, DWORD width) {
+    visit_front_rows(primary_surface(engine), DDLOCK_READONLY, [&pixels](const std::uint8_t* row, DWORD width) {
         pixels.insert(pixels.end(), row, row + width);
     });
     return pixels;
@@ -107,17 +144,17 @@ std::vector<std::uint8_t> fire_engine_inspector::front_buffer(fire_engine& engin
 
 void fire_engine_inspector::fill_front_buffer(fire_engine& engine, std::uint8_t index)
 {
-    const auto held = engine.lock_.lock();
-    visit_front_rows(engine.primary_surface_.get(), 0,
+    const auto held = engine.frame_lock().lock();
+    visit_front_rows(primary_surface(engine), 0,
                      [index](std::uint8_t* row, DWORD width) { std::fill(row, row + width, index); });
 }
 
 std::vector<palette_entry> fire_engine_inspector::palette(fire_engine& engine)
 {
-    const auto held = engine.lock_.lock();
+    const auto held = engine.frame_lock().lock();
     std::vector<palette_entry> entries(palette_size);
-    if (!engine.palette_object_ || FAILED(engine.palette_object_->GetEntries(
-                                       0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(entries.data())))) {
+    IDirectDrawPalette* const palette = engine.run() ? engine.run()->display().palette_object() : nullptr;
+    if (!palette || FAILED(palette->GetEntries(0, 0, palette_size, reinterpret_cast<PALETTEENTRY*>(entries.data())))) {
         return {};
     }
     return entries;

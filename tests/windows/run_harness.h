@@ -6,11 +6,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "fire/fire_engine.h"
 #include "fire/fire_palette.h"
 #include "fire/run_window_class.h"
+#include "support/run_window_class_name.h"
 #include "support/utf8_string.h"
 #include "tests/windows/test_registry.h"
 
@@ -36,11 +39,31 @@ struct screen_mode {
 bool operator==(const screen_mode& a, const screen_mode& b);
 screen_mode current_screen_mode();
 
+// The lines this process sends to the debugger output while the capture exists, without their
+// line ends. OutputDebugString raises an exception that a debugger would take; a vectored handler
+// sees it first and lets it go on.
+class debug_output_capture {
+public:
+    debug_output_capture();
+    ~debug_output_capture();
+    debug_output_capture(const debug_output_capture&) = delete;
+    debug_output_capture& operator=(const debug_output_capture&) = delete;
+
+    std::vector<std::string> lines() const;
+
+private:
+    static LONG CALLBACK note(EXCEPTION_POINTERS* exception);
+
+    void* handler_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
 // What the module makes its fire_engine with, made afresh for a test: the run window's class
 // under the module's class name for this executable, and host lookups through a test registry.
 struct run_parts {
     registry_finder host_services;
-    utf8_string class_name{"{A25BCA8A-BB31-4738-861F-42907A2FB640}"};
+    utf8_string class_name{run_window_class_name};
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     run_window_class window_class{class_name, instance};
 };
@@ -53,14 +76,20 @@ bool run_window_class_registered(const run_window_class& window_class);
 // Reads and pokes a run from the test thread. Whatever touches the surfaces or the heat field
 // holds the engine's lock, so the render thread drops its frames meanwhile.
 struct fire_engine_inspector {
-    static HWND window(const fire_engine& engine) { return engine.window_.get(); }
-    static bool has_render_thread(const fire_engine& engine) { return static_cast<bool>(engine.render_thread_); }
-    static bool render_thread_ended(const fire_engine& engine);
-    static bool has_direct_draw(const fire_engine& engine) { return static_cast<bool>(engine.direct_draw_); }
-    static bool has_tables(const fire_engine& engine) { return static_cast<bool>(engine.fire_); }
-    static std::int32_t width(const fire_engine& engine) { return engine.width_; }
-    static std::int32_t height(const fire_engine& engine) { return engine.height_; }
-    static std::int32_t row_skip(const fire_engine& engine) { return engine.row_skip_; }
+    static HWND window(const fire_engine& engine) { return engine.window(); }
+    static bool has_render_thread(const fire_engine& engine) { return engine.run() && engine.run()->thread().exists(); }
+    static bool render_thread_ended(const fire_engine& engine)
+    {
+        return engine.run() && engine.run()->thread().ended();
+    }
+    static bool has_direct_draw(const fire_engine& engine)
+    {
+        return engine.run() && engine.run()->display().has_direct_draw();
+    }
+    static bool has_tables(const fire_engine& engine) { return engine.run() && engine.run()->fire(); }
+    static std::int32_t width(const fire_engine& engine) { return engine.settings().width; }
+    static std::int32_t height(const fire_engine& engine) { return engine.settings().height; }
+    static std::int32_t row_skip(const fire_engine& engine) { return engine.run() ? engine.run()->row_skip() : 0; }
 
     // The whole field, width x (height + 2) bytes.
     static std::vector<std::uint8_t> heat(fire_engine& engine);
@@ -70,7 +99,7 @@ struct fire_engine_inspector {
     static std::vector<palette_entry> palette(fire_engine& engine);
 
     // Blocks the render thread's frames until the returned guard goes.
-    static critical_section::guard hold_lock(fire_engine& engine) { return engine.lock_.lock(); }
+    static critical_section::guard hold_lock(fire_engine& engine) { return engine.frame_lock().lock(); }
 };
 
 }  // namespace pyrelle

@@ -7,12 +7,17 @@
 
 #include <windows.h>
 
+#include <ddraw.h>
+
 #include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "bench/windows/bench_clock.h"
@@ -32,7 +37,7 @@ namespace {
 using test::pump_messages;
 using inspect = fire_engine_inspector;
 
-constexpr wchar_t run_class[] = L"{A25BCA8A-BB31-4738-861F-42907A2FB640}";
+const wchar_t* const run_class = run_window_class_name_wide.data();
 constexpr wchar_t timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
 
 bool all_zero(const std::vector<std::uint8_t>& bytes)
@@ -350,6 +355,97 @@ TEST_F(FireRun, FrameTimerThatCannotBeMadeEndsTheStartWithoutHanging)
     EXPECT_FALSE(engine_.is_running());
     EXPECT_FALSE(inspect::has_render_thread(engine_));
     EXPECT_FALSE(inspect::has_direct_draw(engine_));
+}
+
+// While it exists, every surface's GetAttachedSurface answers "not found": a driver whose flip
+// chain has no back buffer. The surfaces share one operation table (bench/windows/run_bench.cpp).
+class missing_back_buffer {
+public:
+    missing_back_buffer()
+    {
+        com_ptr<IDirectDraw7> direct_draw;
+        EXPECT_HRESULT_SUCCEEDED(::DirectDrawCreateEx(nullptr, direct_draw.put_void(), IID_IDirectDraw7, nullptr));
+        EXPECT_HRESULT_SUCCEEDED(direct_draw->SetCooperativeLevel(nullptr, DDSCL_NORMAL));
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = desc.dwHeight = 8;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        com_ptr<IDirectDrawSurface7> surface;
+        EXPECT_HRESULT_SUCCEEDED(direct_draw->CreateSurface(&desc, surface.put(), nullptr));
+        slot_ = &(*reinterpret_cast<void***>(surface.get()))[get_attached_surface_slot];
+        original_ = swap(reinterpret_cast<void*>(&not_found));
+    }
+    ~missing_back_buffer() { swap(original_); }
+    missing_back_buffer(const missing_back_buffer&) = delete;
+    missing_back_buffer& operator=(const missing_back_buffer&) = delete;
+
+private:
+    static constexpr int get_attached_surface_slot = 12;  // right after Flip
+    static HRESULT STDMETHODCALLTYPE not_found(IDirectDrawSurface7*, DDSCAPS2*, IDirectDrawSurface7** out)
+    {
+        *out = nullptr;
+        return DDERR_NOTFOUND;
+    }
+    void* swap(void* operation)
+    {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &protection);
+        void* const previous = std::exchange(*slot_, operation);
+        ::VirtualProtect(slot_, sizeof(void*), protection, &protection);
+        return previous;
+    }
+
+    void** slot_ = nullptr;
+    void* original_ = nullptr;
+};
+
+TEST_F(FireRun, FailedStartWritesItsStepAndResultToTheDebuggerOutput)
+{
+    test::test_registry no_manager;
+    const struct {
+        std::string line;
+        display_mode mode;
+        bool timer_name_taken;
+        bool manager_missing;
+        bool back_buffer_missing;
+    } cases[] = {
+        {"Pyrelle: drawable display mode 640x3x8 failed: 0x80070057", {640, 3, 8}, false, false, false},
+        // Wine's DirectDraw refuses it with DDERR_UNSUPPORTED, which is E_NOTIMPL's value.
+        {"Pyrelle: SetDisplayMode 123x45x8 failed: 0x80004001", {123, 45, 8}, false, false, false},
+        {"Pyrelle: CreateWaitableTimerW failed: 0x80070006", {640, 480, 8}, true, false, false},
+        {"Pyrelle: GetAttachedSurface back buffer failed: 0x887600FF", {640, 480, 8}, false, false, true},
+        {"Pyrelle: run start failed: Service not found", {640, 480, 8}, false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        modes_.resize(0);
+        modes_.append(c.mode);
+        use_registry(c.manager_missing ? &no_manager : &registry_);
+        // An object of another kind under the timer's name makes CreateWaitableTimerW fail.
+        const kernel_handle squatter(c.timer_name_taken ? ::CreateEventW(nullptr, TRUE, FALSE, timer_name) : nullptr);
+        std::optional<missing_back_buffer> driver;
+        if (c.back_buffer_missing) {
+            driver.emplace();
+        }
+        std::vector<std::string> lines;
+        {
+            const test::debug_output_capture output;
+            toggle();
+            lines = output.lines();
+        }
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const std::string& line) { return line.rfind("Pyrelle:", 0) != 0; }),
+                    lines.end());
+        EXPECT_EQ(lines, std::vector<std::string>{c.line});
+        if (c.manager_missing) {
+            EXPECT_TRUE(engine_.is_running()) << "an exception strands the start, the window stays";
+            toggle();
+        }
+        EXPECT_FALSE(engine_.is_running());
+        EXPECT_FALSE(inspect::has_direct_draw(engine_));
+        EXPECT_TRUE(test::current_screen_mode() == desktop_);
+    }
 }
 
 TEST_F(FireRun, EmptyModeListStartsNothing)

@@ -40,7 +40,7 @@ const char show_usage[] =
     "  high_flow, middle_flow, low_flow         the stored byte, decimal (0 off, else on)\n"
     "\n"
     "Exit status: 0 done; 1 the blob is corrupted (the settings applied before the break are\n"
-    "still printed, the error goes to stderr); 2 bad usage or unreadable FILE.\n";
+    "still printed, the error goes to stderr); 2 bad usage, or FILE unreadable or over 1 MiB.\n";
 
 const char write_usage[] =
     "usage: pyrelle config write FILE [NAME=VALUE ...]\n"

@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "config/config_blob.h"
 #include "config/streams.h"
@@ -15,29 +16,6 @@
 
 namespace pyrelle::tools {
 namespace {
-
-// The file failed to read, as opposed to holding a broken blob. Kept apart from the module's own
-// exceptions so that read_configuration passes it through untouched.
-struct file_error : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// Streams the file to the reader instead of loading it, so an oversized file costs no memory.
-class file_reader final : public module_reader {
-public:
-    explicit file_reader(std::FILE* file) noexcept : file_(file) {}
-
-    std::uint32_t read(void* buffer, std::uint32_t count, abort_signal&) override
-    {
-        const std::size_t got = std::fread(buffer, 1, count, file_);
-        if (got < count && std::ferror(file_))
-            throw file_error(std::strerror(errno));
-        return static_cast<std::uint32_t>(got);
-    }
-
-private:
-    std::FILE* file_;
-};
 
 struct file_closer {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -52,13 +30,22 @@ config_file_status apply_configuration_file(const std::string& path, configurati
         error = "cannot read " + path + ": " + std::strerror(errno);
         return config_file_status::unreadable;
     }
-    file_reader in(file.get());
+    // Read whole first, one byte past the bound: an oversized or endless input is refused before
+    // anything of it is applied.
+    std::vector<char> bytes(max_configuration_file_size + 1);
+    const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get())) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return config_file_status::unreadable;
+    }
+    if (size > max_configuration_file_size) {
+        error = "cannot read " + path + ": more than 1 MiB, and a settings blob is a few hundred bytes";
+        return config_file_status::unreadable;
+    }
+    memory_reader in(bytes.data(), size);
     never_abort no_abort;
     try {
         read_configuration(config, in, no_abort);
-    } catch (const file_error& e) {
-        error = "cannot read " + path + ": " + e.what();
-        return config_file_status::unreadable;
     } catch (const std::exception& e) {
         error = path + ": " + e.what();
         return config_file_status::corrupted;

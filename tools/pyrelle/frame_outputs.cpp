@@ -9,19 +9,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <initializer_list>
 #include <optional>
-#include <regex>
 #include <stdexcept>
 
 #include "tools/pyrelle/frame_scaling.h"
 #include "tools/pyrelle/indexed_png.h"
 #include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/output_file.h"
+#include "tools/pyrelle/png_folder.h"
 #include "tools/pyrelle/video_writer.h"
-
-namespace fs = std::filesystem;
 
 namespace pyrelle::tools {
 namespace {
@@ -138,85 +135,6 @@ private:
     unsigned pending_start_cs_ = 0;
 };
 
-// The PNG folder: frames are written into a staging folder inside it and move into place at
-// commit(), so an earlier render's frames stay whole until this one has all of its own.
-class png_folder {
-public:
-    explicit png_folder(const std::string& dir) : dir_(dir)
-    {
-        std::error_code error;
-        made_ = !fs::exists(dir_, error);
-        fs::create_directories(dir_, error);
-        if (error || !fs::is_directory(dir_)) {
-            made_ = false;
-            throw std::runtime_error("cannot create folder '" + dir + "'");
-        }
-        std::string staging = (fs::path(dir_) / ".pyrelle-frames-XXXXXX").string();
-        if (::mkdtemp(staging.data()) == nullptr) {
-            const int reason = errno;
-            discard();
-            throw std::runtime_error("cannot write into folder '" + dir + "': " + std::strerror(reason));
-        }
-        staging_ = staging;
-    }
-
-    ~png_folder() { discard(); }
-
-    // `png` is the frame's whole file.
-    void write(std::uint32_t frame, const std::vector<std::uint8_t>& png)
-    {
-        const std::string path = (fs::path(staging_) / name(frame)).string();
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        const bool written = file != nullptr && std::fwrite(png.data(), 1, png.size(), file) == png.size();
-        if (file == nullptr || std::fclose(file) != 0 || !written) {
-            throw std::runtime_error("cannot write '" + (fs::path(dir_) / name(frame)).string() + "'");
-        }
-        frames_ = frame + 1;
-    }
-
-    void commit()
-    {
-        for (std::uint32_t k = 0; k < frames_; ++k) {
-            fs::rename(fs::path(staging_) / name(k), fs::path(dir_) / name(k));
-        }
-        // Frames beyond this render's last one belong to an earlier render: they go.
-        static const std::regex frame_file(R"(frame-(\d{5,})\.png)");
-        for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
-            const std::string file = entry.path().filename().string();
-            std::smatch index;
-            if (std::regex_match(file, index, frame_file) && std::stoull(index[1]) >= frames_) {
-                fs::remove(entry.path());
-            }
-        }
-        fs::remove(staging_);
-        staging_.clear();
-        made_ = false;
-    }
-
-private:
-    static std::string name(std::uint32_t frame)
-    {
-        char text[32];
-        std::snprintf(text, sizeof text, "frame-%05u.png", frame);
-        return text;
-    }
-
-    void discard() noexcept
-    {
-        std::error_code ignored;
-        if (!staging_.empty())
-            fs::remove_all(staging_, ignored);
-        staging_.clear();
-        // Only an empty folder goes; remove() leaves one that holds anything else.
-        if (made_)
-            fs::remove(dir_, ignored);
-        made_ = false;
-    }
-
-    std::string dir_, staging_;
-    bool made_ = false;  // the folder did not exist before this render
-    std::uint32_t frames_ = 0;
-};
 
 }  // namespace
 
@@ -345,18 +263,21 @@ std::vector<std::string> frame_outputs::commit()
         if (*file)
             (*file)->flush();
     }
+    if (o.pngs)
+        o.pngs->flush();
     stop_if_interrupted();
     std::vector<std::string> written;
+    // The frames first: a commit that fails puts the folder back, a renamed file cannot be.
+    if (o.pngs)
+        o.pngs->commit();
     for (std::optional<output_file>* file : files) {
         if (!*file)
             continue;
         (*file)->commit();
         written.push_back((*file)->path());
     }
-    if (o.pngs) {
-        o.pngs->commit();
+    if (o.pngs)
         written.push_back(o.png_dir + "/frame-*.png");
-    }
     return written;
 }
 

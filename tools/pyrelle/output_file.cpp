@@ -7,39 +7,34 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
 #include "tools/pyrelle/interruption.h"
-
-namespace fs = std::filesystem;
+#include "tools/pyrelle/link_target.h"
 
 namespace pyrelle::tools {
 namespace {
 
-[[noreturn]] void fail(const std::string& what, const std::string& path, int error)
+[[noreturn]] void fail(const std::string& what, const std::string& path, int error) { fail_on_file(what, path, error); }
+
+}  // namespace
+
+void fail_on_file(const std::string& what, const std::string& path, int error)
 {
     throw std::runtime_error(what + " '" + path + "': " + std::strerror(error));
 }
 
-// The path that a chain of symbolic links finally names; a link whose target does not exist yet
-// names that target all the same, so writing through it creates the file the link points to.
-std::string final_target(const std::string& path)
+void write_all(int fd, const void* data, std::size_t size, const std::string& path)
 {
-    fs::path current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(current, error)))
-            return current.string();
-        const fs::path next = fs::read_symlink(current, error);
-        if (error)
-            fail("cannot follow the link", path, error.value());
-        current = next.is_absolute() ? next : current.parent_path() / next;
+    const auto* p = static_cast<const char*>(data);
+    while (size != 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0)
+            fail("cannot write", path, errno);  // EINTR too: an interrupted render stops
+        p += n;
+        size -= static_cast<std::size_t>(n);
     }
-    fail("cannot follow the link", path, ELOOP);
 }
-
-}  // namespace
 
 output_file::output_file(const std::string& path) : path_(path)
 {
@@ -47,7 +42,7 @@ output_file::output_file(const std::string& path) : path_(path)
         fd_ = STDOUT_FILENO;
         return;
     }
-    target_ = final_target(path);
+    target_ = final_link_target(path);
     struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (!exists && errno != ENOENT)
@@ -65,9 +60,12 @@ output_file::output_file(const std::string& path) : path_(path)
     if (exists && !S_ISREG(st.st_mode)) {
         throw std::runtime_error("cannot write '" + path + "': not a regular file, FIFO or character device");
     }
-    // The rename needs only the folder's permission: a file its owner protected is not ours to replace.
+    // The rename needs only the folder's permission: a file its owner protected is not ours to
+    // replace. Without any write permission it is protected from root too, whom access() lets by.
     if (exists && ::access(target_.c_str(), W_OK) != 0)
         fail("cannot write", path, errno);
+    if (exists && (st.st_mode & 0222) == 0)
+        fail("cannot write", path, EACCES);
     // Beside the target, so that the rename stays on one file system.
     std::string temporary = target_ + ".partial-XXXXXX";
     fd_ = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -92,17 +90,7 @@ output_file::~output_file()
         ::unlink(temporary_.c_str());
 }
 
-void output_file::write(const void* data, std::size_t size)
-{
-    const auto* p = static_cast<const char*>(data);
-    while (size != 0) {
-        const ssize_t n = ::write(fd_, p, size);
-        if (n < 0)
-            fail("cannot write", path_, errno);  // EINTR too: an interrupted render stops
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
+void output_file::write(const void* data, std::size_t size) { write_all(fd_, data, size, path_); }
 
 void output_file::flush()
 {

@@ -11,6 +11,12 @@
 
 namespace pyrelle::tools {
 
+// Throws std::runtime_error "WHAT 'PATH': REASON", REASON the text of the errno value `error`.
+[[noreturn]] void fail_on_file(const std::string& what, const std::string& path, int error);
+
+// Writes all `size` bytes to `fd`, or throws naming `path` ("cannot write 'PATH': ...").
+void write_all(int fd, const void* data, std::size_t size, const std::string& path);
+
 class output_file {
 public:
     // Opens for writing. Throws std::runtime_error naming `path` when it cannot be written (a

@@ -12,6 +12,7 @@
 #include "tools/pyrelle/audio_feed.h"
 #include "tools/pyrelle/commands.h"
 #include "tools/pyrelle/config_file.h"
+#include "tools/pyrelle/distinct_files.h"
 #include "tools/pyrelle/frame_outputs.h"
 #include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/offscreen_run.h"
@@ -58,6 +59,25 @@ resolved_render resolve(const render_options& options)
     r.frame_rate =
         options.frame_rate.value_or(stored_rate >= 1 && stored_rate <= 1000 ? stored_rate : default_frame_rate);
     return r;
+}
+
+// Before any input is read or output begun, so that a slip of the keyboard costs nothing.
+void refuse_shared_files(const render_options& options)
+{
+    std::vector<named_file> files;
+    auto add = [&](const char* option, const std::string& path, file_use use) {
+        if (!path.empty())
+            files.push_back({option, path, use});
+    };
+    add("--audio", options.audio_file, file_use::input);
+    add("--raw-samples", options.raw_samples_file, file_use::input);
+    add("--config", options.config_file, file_use::input);
+    add("--video", options.video_file, file_use::output);
+    add("--gif", options.gif_file, file_use::output);
+    add("--png", options.png_dir, file_use::frame_folder);
+    add("--dump-heat", options.heat_dump_file, file_use::output);
+    add("--dump-palette", options.palette_dump_file, file_use::output);
+    require_distinct_files(files);
 }
 
 // The song, when there is one: what the timed feed plays and the video's sound.
@@ -117,6 +137,7 @@ int run_render_command(int argc, char** argv)
         if (const std::optional<int> answered = parse_render_options(argc, argv, options)) {
             return *answered;
         }
+        refuse_shared_files(options);
         settings = resolve(options);
         open_audio(options, settings.period_ms(), audio);
         frames = options.frames.value_or(audio.feed->frame_count());

@@ -65,6 +65,8 @@ const char render_usage[] =
     "  symbolic link is followed and its target replaced; a FIFO, a character device or '-'\n"
     "  (standard output) is written straight through. A video written straight through is a\n"
     "  fragmented MP4. An interrupted or failed render (also Ctrl-C) removes what it began.\n"
+    "  An output that is an input, another output or a frame file in DIR is refused; a\n"
+    "  character device (/dev/null) may take several.\n"
     "\n"
     "  -h, --help           show this help\n"
     "  --version            show the program's version\n"
