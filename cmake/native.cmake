@@ -5,7 +5,7 @@ pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 find_package(GIF REQUIRED)
 find_package(CLI11 REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libswresample libavutil)
-find_path(STB_INCLUDE_DIR stb_image_write.h PATH_SUFFIXES stb REQUIRED)
+find_package(PNG REQUIRED)
 
 include(GoogleTest)
 

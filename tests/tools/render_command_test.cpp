@@ -1,8 +1,10 @@
 // `pyrelle render` as a user runs it: the real program, its files and its exit status.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdio>
+#include <cstring>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -28,25 +30,92 @@ bytes frame_of(const bytes& dump, std::size_t frame_size, std::size_t k)
                  dump.begin() + static_cast<std::ptrdiff_t>((k + 1) * frame_size));
 }
 
-// The delay of every picture of a GIF of the given size, in hundredths.
-std::vector<int> gif_delays(const std::string& file, int width, int height)
-{
+// A GIF as a viewer shows it: each picture's delay (hundredths) and RGB pixels, and its loop count.
+struct gif_pictures {
     std::vector<int> delays;
+    std::vector<bytes> rgb;
+    int loops = -1;  // from the NETSCAPE2.0 extension; 0: for ever
+};
+
+gif_pictures read_gif(const std::string& file, int width, int height)
+{
+    gif_pictures pictures;
     int error = 0;
     GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
     EXPECT_NE(gif, nullptr) << file;
     if (gif == nullptr)
-        return delays;
+        return pictures;
     EXPECT_EQ(DGifSlurp(gif), GIF_OK);
     EXPECT_EQ(gif->SWidth, width);
     EXPECT_EQ(gif->SHeight, height) << "only the visible rows";
     for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
         GraphicsControlBlock control{};
         EXPECT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
-        delays.push_back(control.DelayTime);
+        pictures.delays.push_back(control.DelayTime);
+        for (int b = 0; b + 1 < image.ExtensionBlockCount; ++b) {
+            const ExtensionBlock& app = image.ExtensionBlocks[b];
+            const ExtensionBlock& data = image.ExtensionBlocks[b + 1];
+            if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
+                std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.ByteCount == 3 && data.Bytes[0] == 1)
+                pictures.loops = data.Bytes[1] | data.Bytes[2] << 8;
+        }
+        EXPECT_EQ(image.ImageDesc.Width * image.ImageDesc.Height, width * height) << "whole pictures";
+        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        bytes rgb;
+        for (int p = 0; map != nullptr && p < width * height; ++p) {
+            const GifColorType& c = map->Colors[image.RasterBits[p] % map->ColorCount];
+            rgb.insert(rgb.end(), {c.Red, c.Green, c.Blue});
+        }
+        pictures.rgb.push_back(rgb);
     }
     DGifCloseFile(gif, &error);
-    return delays;
+    return pictures;
+}
+
+// A PNG decoded by libpng to RGB, and whether it was stored palettised.
+struct png_picture {
+    bool palettised = false;
+    png_uint_32 width = 0, height = 0;
+    bytes rgb;
+};
+
+png_picture read_png(const std::string& file)
+{
+    png_picture picture;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, file.c_str()) == 0) {
+        ADD_FAILURE() << file << ": " << image.message;
+        return picture;
+    }
+    picture.palettised = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0;
+    picture.width = image.width;
+    picture.height = image.height;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    EXPECT_NE(png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr), 0) << file;
+    return picture;
+}
+
+// What the screen shows for one frame of the dumps, each pixel `factor` times over at (left,
+// top) of a width x height picture, black elsewhere: RGB.
+bytes screen_rgb(const bytes& heat, const bytes& palette, int mode_width, int mode_height, int factor = 1,
+                 int width = 0, int height = 0, int left = 0, int top = 0)
+{
+    width = width ? width : mode_width;
+    height = height ? height : mode_height;
+    bytes rgb(static_cast<std::size_t>(width * height * 3), 0);
+    for (int y = 0; y < mode_height * factor; ++y) {
+        for (int x = 0; x < mode_width * factor; ++x) {
+            const std::size_t entry = heat[static_cast<std::size_t>(y / factor * mode_width + x / factor)] * 4u;
+            const auto at = static_cast<std::size_t>(((top + y) * width + left + x) * 3);
+            std::copy(palette.begin() + static_cast<std::ptrdiff_t>(entry),
+                      palette.begin() + static_cast<std::ptrdiff_t>(entry + 3),
+                      rgb.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+    }
+    return rgb;
 }
 
 }  // namespace
@@ -123,21 +192,29 @@ TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
     EXPECT_EQ(bytes(palette.begin() + 1020, palette.begin() + 1024), (bytes{0xFF, 0xFF, 0x3E, 0x00}));
 }
 
-TEST_F(RenderCommand, GifDelaysFollowTheTimersRealPace)
+TEST_F(RenderCommand, PicturesShowEachFrameThroughItsOwnPaletteAtTheTimersRealPace)
 {
-    // 24 frames per second is a 41 ms timer: the hundredths must add up to 41 per frame.
-    const auto r = run(
-        {"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--gif", "fire.gif", "--png", "frames"});
+    // Flowing colours, so that every frame has a palette of its own.
+    const auto r =
+        run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--flow", "low,middle,high", "--gif",
+             "fire.gif", "--png", "frames", "--dump-heat", "heat", "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::vector<int> delays = gif_delays(path("fire.gif"), 32, 12);
-    ASSERT_EQ(delays.size(), 20u);
-    for (int delay : delays)
+    const bytes heat = read_bytes(path("heat")), palette = read_bytes(path("palette"));
+    const gif_pictures gif = read_gif(path("fire.gif"), 32, 12);
+    EXPECT_EQ(gif.loops, 0) << "for ever";
+    // 24 frames per second is a 41 ms timer: the hundredths must add up to 41 per frame.
+    ASSERT_EQ(gif.delays.size(), 20u);
+    for (int delay : gif.delays)
         EXPECT_TRUE(delay == 4 || delay == 5) << delay;
-    EXPECT_EQ(std::accumulate(delays.begin(), delays.end(), 0), 82) << "20 frames of 41 ms";
-    for (int k = 0; k < 20; ++k) {
+    EXPECT_EQ(std::accumulate(gif.delays.begin(), gif.delays.end(), 0), 82) << "20 frames of 41 ms";
+    for (std::size_t k = 0; k < 20; ++k) {
+        const bytes screen = screen_rgb(frame_of(heat, 32 * 14, k), frame_of(palette, palette_bytes, k), 32, 12);
         char name[32];
-        std::snprintf(name, sizeof name, "frames/frame-%05d.png", k);
-        EXPECT_FALSE(read_bytes(path(name)).empty()) << name;
+        std::snprintf(name, sizeof name, "frames/frame-%05zu.png", k);
+        const png_picture png = read_png(path(name));
+        EXPECT_TRUE(png.palettised) << name;
+        EXPECT_EQ(png.rgb, screen) << name;
+        EXPECT_EQ(gif.rgb[k], screen) << "GIF picture " << k;
     }
 
     // 60 frames per second is 16 ms: no delay may fall below the 2 hundredths that viewers honour,
@@ -146,10 +223,39 @@ TEST_F(RenderCommand, GifDelaysFollowTheTimersRealPace)
                    "fast.gif"})
                   .status,
               0);
-    const std::vector<int> fast = gif_delays(path("fast.gif"), 32, 12);
+    const std::vector<int> fast = read_gif(path("fast.gif"), 32, 12).delays;
     for (int delay : fast)
         EXPECT_GE(delay, 2);
     EXPECT_EQ(std::accumulate(fast.begin(), fast.end(), 0), 32);
+}
+
+TEST_F(RenderCommand, SizeReplicatesEachPixelBetweenBlackBars)
+{
+    // 32x12 in 70x40: twice, 64x24 at column 3, row 8. No palette entry of these colours is black,
+    // so the bars take an index that the frame leaves free.
+    const auto r =
+        run({"render", "--mode",      "32x12", "--size",         "70x40",  "--low", "#102030",  "--raw-samples",
+             sweep,    "--chunk",     "16",    "--frames",       "3",      "--gif", "fire.gif", "--png",
+             "frames", "--dump-heat", "heat",  "--dump-palette", "palette"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const bytes heat = read_bytes(path("heat")), palette = read_bytes(path("palette"));
+    const gif_pictures gif = read_gif(path("fire.gif"), 70, 40);
+    ASSERT_EQ(gif.rgb.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        const bytes expected =
+            screen_rgb(frame_of(heat, 32 * 14, k), frame_of(palette, palette_bytes, k), 32, 12, 2, 70, 40, 3, 8);
+        const png_picture png = read_png(path("frames/frame-0000" + std::to_string(k) + ".png"));
+        EXPECT_EQ(png.width, 70u);
+        EXPECT_TRUE(png.palettised);
+        EXPECT_EQ(png.rgb, expected) << "PNG " << k;
+        EXPECT_EQ(gif.rgb[k], expected) << "GIF " << k;
+    }
+
+    EXPECT_EQ(run({"render", "--mode", "32x12", "--size", "70x11", "--png", "frames"}).err,
+              "pyrelle render: --size: 70x11 is smaller than the mode, 32x12 (try 'pyrelle render --help')\n");
+    EXPECT_EQ(run({"render", "--size", "1280x961", "--video", "fire.mp4"}).err,
+              "pyrelle render: --size: 1280x961 is odd, and a video needs an even width and height (try 'pyrelle "
+              "render --help')\n");
 }
 
 TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFile)
@@ -165,25 +271,6 @@ TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFil
     const bytes heat = read_bytes(path("heat"));
     ASSERT_EQ(heat.size(), 6 * heat_16x8);
     EXPECT_EQ(frame_of(heat, heat_16x8, 5), frame_of(heat, heat_16x8, 4)) << "the partial chunk does not advance";
-}
-
-TEST_F(RenderCommand, FlowAndSeedingKeepTheirOrderPastTheFirstCycle)
-{
-    // One float a frame, all three anchors flowing, across the ramps' rebuild at the 256th frame.
-    // The fixtures hold frames 254..261, recorded from this tool.
-    const auto r = run({"render", "--mode", "4x4", "--raw-samples", sweep, "--chunk", "1", "--frames", "262", "--flow",
-                        "low,middle,high", "--dump-heat", "heat", "--dump-palette", "palette"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const bytes heat = read_bytes(path("heat"));
-    const bytes palette = read_bytes(path("palette"));
-    ASSERT_EQ(heat.size(), 262u * 24);
-    ASSERT_EQ(palette.size(), 262u * palette_bytes);
-    const std::string fixture = data_dir + "all_flow_4x4_frames_254_to_261";
-    EXPECT_EQ(bytes(heat.begin() + 254 * 24, heat.end()), read_bytes(fixture + ".heat"));
-    EXPECT_EQ(bytes(palette.begin() + 254 * palette_bytes, palette.end()), read_bytes(fixture + ".palette"));
-    // The 255th frame reaches each target; the 256th starts the new ramps on that same colour.
-    EXPECT_EQ(frame_of(palette, palette_bytes, 255), frame_of(palette, palette_bytes, 254));
-    EXPECT_NE(frame_of(palette, palette_bytes, 256), frame_of(palette, palette_bytes, 255));
 }
 
 TEST_F(RenderCommand, AudioFromAPipeReadsLikeTheFile)
@@ -230,6 +317,10 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--mode", "640x3"},
         {"--mode", "0x480"},
         {"--mode", "640by480"},
+        {"--size", "640x479"},
+        {"--mode", "16x8", "--size", "15x8"},
+        {"--size", "1920"},
+        {"--size", "1921x1080", "--video", "fire.mp4"},
         {"--frame-rate", "0"},
         {"--frame-rate", "1001"},
         {"--frames", "-1"},
@@ -278,8 +369,8 @@ TEST_F(RenderCommand, StoredSettingsApplyAndOptionsOverrideThem)
     EXPECT_EQ(bytes(palette.begin(), palette.begin() + 3), (bytes{0x20, 0x30, 0x40})) << "stored low colour";
     EXPECT_EQ(bytes(palette.begin() + 127 * 4, palette.begin() + 127 * 4 + 3), (bytes{0x00, 0x00, 0xFF}))
         << "the explicit middle colour wins";
-    EXPECT_EQ(gif_delays(path("fire.gif"), 16, 8), std::vector<int>(5, 2)) << "the stored 50 frames per second";
-
+    EXPECT_EQ(read_gif(path("fire.gif"), 16, 8).delays, std::vector<int>(5, 2)) << "the stored 50 frames per second";
+    
     const std::string corrupted = std::string(PYRELLE_TEST_DATA_DIR) + "/config/truncated_in_payload.bin";
     const auto refused = run({"render", "--config", corrupted, "--frames", "1", "--dump-heat", "heat"});
     EXPECT_EQ(refused.status, 2);

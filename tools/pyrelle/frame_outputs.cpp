@@ -1,8 +1,6 @@
 #include "tools/pyrelle/frame_outputs.h"
 
 #include <gif_lib.h>
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
 
 #include <unistd.h>
 
@@ -15,6 +13,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "tools/pyrelle/frame_scaling.h"
+#include "tools/pyrelle/indexed_png.h"
 #include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/output_file.h"
 #include "tools/pyrelle/png_folder.h"
@@ -135,18 +135,6 @@ private:
     unsigned pending_start_cs_ = 0;
 };
 
-// One frame as 24-bit PNG bytes, in memory: writing them is the png_folder's job.
-std::vector<std::uint8_t> encode_png(const std::uint8_t* rgb, std::int32_t width, std::int32_t height)
-{
-    std::vector<std::uint8_t> png;
-    auto append = [](void* context, void* data, int size) {
-        auto* out = static_cast<std::vector<std::uint8_t>*>(context);
-        out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
-    };
-    if (stbi_write_png_to_func(append, &png, width, height, 3, rgb, width * 3) == 0)
-        throw std::bad_alloc();  // the encoder fails only when it cannot allocate
-    return png;
-}
 
 }  // namespace
 
@@ -157,14 +145,49 @@ bool output_paths::uses_standard_output() const
 
 struct frame_outputs::impl {
     frame_format format{};
+    frame_placement placement;  // the module's frame in the pictures written
     std::string png_dir;
     // Declared before their writers, so the writers go first.
     std::optional<output_file> video_file, gif_file, heat_dump, palette_dump;
     std::unique_ptr<video_writer> video;
     std::unique_ptr<gif_writer> gif;
     std::unique_ptr<png_folder> pngs;
-    std::vector<std::uint8_t> screen, rgb;
+    std::vector<std::uint8_t> screen;  // the visible rows, palette indices
+    std::vector<std::uint8_t> rgb;     // the screen through the palette
+    // What the GIF and PNGs show: the screen, scaled; the palette, with black for the bars.
+    std::vector<std::uint8_t> picture, picture_rgb, png;
+    palette_entry picture_palette[palette_size] = {};
     std::uint32_t frames = 0;
+
+    picture_size frame_size() const { return {format.width, format.height}; }
+
+    // The screen, or the picture scaled from it when the pictures are larger.
+    const std::uint8_t* indexed_picture(const palette_entry* palette)
+    {
+        std::copy(palette, palette + palette_size, picture_palette);
+        if (picture.empty())
+            return screen.data();
+        std::uint8_t bar = 0;
+        if (placement.has_bars(frame_size()))
+            bar = bar_index(screen.data(), screen.size(), picture_palette);
+        scale_frame(screen.data(), frame_size(), 1, placement, &bar, picture.data());
+        return picture.data();
+    }
+
+    const std::uint8_t* rgb_picture(const palette_entry* palette)
+    {
+        for (std::size_t i = 0; i < screen.size(); ++i) {
+            const palette_entry& e = palette[screen[i]];
+            rgb[3 * i] = e.red;
+            rgb[3 * i + 1] = e.green;
+            rgb[3 * i + 2] = e.blue;
+        }
+        if (picture_rgb.empty())
+            return rgb.data();
+        static constexpr std::uint8_t black[3] = {0, 0, 0};
+        scale_frame(rgb.data(), frame_size(), 3, placement, black, picture_rgb.data());
+        return picture_rgb.data();
+    }
 };
 
 frame_outputs::frame_outputs(const output_paths& paths, const frame_format& format, const demo::pcm_audio* soundtrack)
@@ -173,16 +196,17 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     // Whatever was opened before an output that cannot be made goes with impl_ when this throws.
     impl& o = *impl_;
     o.format = format;
+    const picture_size size = format.picture.width == 0 ? o.frame_size() : format.picture;
+    o.placement = place_frame(o.frame_size(), size);
     o.png_dir = paths.png_dir;
     o.screen.resize(static_cast<std::size_t>(format.width) * format.height);
     if (!paths.video_file.empty()) {
         o.video_file.emplace(paths.video_file);
-        o.video =
-            std::make_unique<video_writer>(*o.video_file, format.width, format.height, format.period_ms, soundtrack);
+        o.video = std::make_unique<video_writer>(*o.video_file, size.width, size.height, format.period_ms, soundtrack);
     }
     if (!paths.gif_file.empty()) {
         o.gif_file.emplace(paths.gif_file);
-        o.gif = std::make_unique<gif_writer>(*o.gif_file, format.width, format.height, format.period_ms);
+        o.gif = std::make_unique<gif_writer>(*o.gif_file, size.width, size.height, format.period_ms);
     }
     if (!paths.heat_dump_file.empty())
         o.heat_dump.emplace(paths.heat_dump_file);
@@ -190,8 +214,14 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
         o.palette_dump.emplace(paths.palette_dump_file);
     if (!paths.png_dir.empty())
         o.pngs = std::make_unique<png_folder>(paths.png_dir);
-    if (o.video || o.pngs)
+    const bool scaled = !(size == o.frame_size());
+    const auto picture_pixels = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
+    if (o.video)
         o.rgb.resize(o.screen.size() * 3);
+    if (o.video && scaled)
+        o.picture_rgb.resize(picture_pixels * 3);
+    if ((o.gif || o.pngs) && scaled)
+        o.picture.resize(picture_pixels);
 }
 
 frame_outputs::~frame_outputs() = default;
@@ -200,24 +230,22 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
 {
     impl& o = *impl_;
     std::copy(heat.begin(), heat.begin() + static_cast<std::ptrdiff_t>(o.screen.size()), o.screen.begin());
-    if (o.gif)
-        o.gif->add_frame(o.screen.data(), palette);
+    if (o.gif || o.pngs) {
+        const std::uint8_t* picture = o.indexed_picture(palette);
+        if (o.gif)
+            o.gif->add_frame(picture, o.picture_palette);
+        if (o.pngs) {
+            encode_indexed_png(picture, o.placement.picture.width, o.placement.picture.height, o.picture_palette,
+                               o.png);
+            o.pngs->write(o.frames, o.png);
+        }
+    }
     if (o.heat_dump)
         o.heat_dump->write(heat.data(), heat.size());
     if (o.palette_dump)
         o.palette_dump->write(palette, 256 * sizeof(palette_entry));
-    if (!o.rgb.empty()) {
-        for (std::size_t i = 0; i < o.screen.size(); ++i) {
-            const palette_entry& e = palette[o.screen[i]];
-            o.rgb[3 * i] = e.red;
-            o.rgb[3 * i + 1] = e.green;
-            o.rgb[3 * i + 2] = e.blue;
-        }
-        if (o.video)
-            o.video->add_frame(o.rgb.data());
-        if (o.pngs)
-            o.pngs->write(o.frames, encode_png(o.rgb.data(), o.format.width, o.format.height));
-    }
+    if (o.video)
+        o.video->add_frame(o.rgb_picture(palette));
     ++o.frames;
 }
 

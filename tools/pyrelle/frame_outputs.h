@@ -12,6 +12,7 @@
 
 #include "fire/fire_palette.h"
 #include "tools/common/demo_track.h"
+#include "tools/pyrelle/frame_scaling.h"
 
 namespace pyrelle::tools {
 
@@ -30,6 +31,9 @@ struct frame_format {
     std::int32_t width;
     std::int32_t height;
     std::uint32_t period_ms;  // the module's timer period: 1000 / frame rate, truncated
+    // The size of the video, GIF and PNG pictures, at least the frame's (see frame_scaling.h);
+    // 0 x 0: the frame's own.
+    picture_size picture;
 };
 
 class frame_outputs {

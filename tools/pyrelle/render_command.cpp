@@ -156,9 +156,11 @@ int run_render_command(int argc, char** argv)
     interruption_guard interruptions;
     std::unique_ptr<frame_outputs> outputs;
     try {
-        outputs = std::make_unique<frame_outputs>(
-            paths, frame_format{settings.run.width, settings.run.height, settings.period_ms()},
-            options.raw_samples_file.empty() ? &audio.song : nullptr);
+        outputs =
+            std::make_unique<frame_outputs>(paths,
+                                            frame_format{settings.run.width, settings.run.height, settings.period_ms(),
+                                                         options.size.value_or(picture_size{})},
+                                            options.raw_samples_file.empty() ? &audio.song : nullptr);
     } catch (const std::exception& e) {
         outputs.reset();
         if (interruption_signal() != 0)

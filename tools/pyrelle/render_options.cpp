@@ -13,7 +13,7 @@ const char render_usage[] =
     "usage: pyrelle render [--mode WxH] [--frames N] [--frame-rate F]\n"
     "                      [--audio FILE | --raw-samples FILE --chunk N]\n"
     "                      [--config FILE] [--low C] [--middle C] [--high C] [--flow LIST]\n"
-    "                      [--video FILE] [--gif FILE] [--png DIR]\n"
+    "                      [--video FILE] [--gif FILE] [--png DIR] [--size WxH]\n"
     "                      [--dump-heat FILE] [--dump-palette FILE]\n"
     "\n"
     "Runs the fire of one full-screen run off screen, frame for frame, exactly as the module\n"
@@ -50,8 +50,14 @@ const char render_usage[] =
     "                       sound as AAC (none with --raw-samples); width and height even\n"
     "  --gif FILE           animated GIF at the real pace (rows 0..height-1 through the palette;\n"
     "                       a frame due under 2 hundredths after the last one shown is left out)\n"
-    "  --png DIR            one PNG per frame, DIR/frame-00000.png, ...; frame files of an\n"
-    "                       earlier render in DIR are replaced, other files left alone\n"
+    "  --png DIR            one 8-bit palettised PNG per frame (the frame's own palette),\n"
+    "                       DIR/frame-00000.png, ...; frame files of an earlier render in DIR\n"
+    "                       are replaced, other files left alone\n"
+    "  --size WxH           the video's, GIF's and PNGs' picture size, at least the mode's (even\n"
+    "                       for a video): each pixel of the fire becomes a square of the largest\n"
+    "                       whole size that fits, centred between black bars (640x480 in\n"
+    "                       1920x1080: 1440x1080 and two bars of 240); the fire still runs at\n"
+    "                       --mode (default: the mode's size)\n"
     "  --dump-heat FILE     after every frame, the whole heat field: width x (height + 2) bytes\n"
     "  --dump-palette FILE  after every frame, the 256 palette entries: 1024 bytes\n"
     "                       (red, green, blue, flags)\n"
@@ -71,24 +77,28 @@ const char render_usage[] =
 // Large enough for any real display, small enough that the buffers stay allocatable.
 constexpr std::uint32_t max_mode_side = 16384;
 
-std::uint32_t mode_side(const std::string& text, const std::string& whole)
+std::int32_t side(const char* option, const std::string& text, const std::string& whole)
 {
     std::uint32_t value = 0;
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 5 ||
         (value = static_cast<std::uint32_t>(std::stoul(text))) > max_mode_side) {
-        throw CLI::ValidationError("--mode", "'" + whole + "' is not WIDTHxHEIGHT with sides up to 16384");
+        throw CLI::ValidationError(option, "'" + whole + "' is not WIDTHxHEIGHT with sides up to 16384");
     }
-    return value;
+    return static_cast<std::int32_t>(value);
+}
+
+picture_size parse_size(const char* option, const std::string& text)
+{
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) {
+        throw CLI::ValidationError(option, "'" + text + "' is not WIDTHxHEIGHT");
+    }
+    return {side(option, text.substr(0, x), text), side(option, text.substr(x + 1), text)};
 }
 
 void parse_mode(const std::string& text, render_options& options)
 {
-    const std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos) {
-        throw CLI::ValidationError("--mode", "'" + text + "' is not WIDTHxHEIGHT");
-    }
-    const auto width = static_cast<std::int32_t>(mode_side(text.substr(0, x), text));
-    const auto height = static_cast<std::int32_t>(mode_side(text.substr(x + 1), text));
+    const auto [width, height] = parse_size("--mode", text);
     if (!heat_field_size_supported(width, height)) {
         std::ostringstream message;
         message << width << "x" << height << " is too small for the fire (width at least " << min_field_width
@@ -128,6 +138,22 @@ flow_switches parse_flow(const std::string& text)
     return flow;
 }
 
+// The pictures only ever grow the fire: a smaller one would have to drop the module's pixels.
+void check_picture_size(const render_options& options)
+{
+    if (!options.size)
+        return;
+    const picture_size size = *options.size;
+    const std::string text = std::to_string(size.width) + "x" + std::to_string(size.height);
+    if (size.width < options.width || size.height < options.height) {
+        throw CLI::ValidationError("--size", text + " is smaller than the mode, " + std::to_string(options.width) +
+                                                 "x" + std::to_string(options.height));
+    }
+    if (!options.video_file.empty() && (size.width % 2 != 0 || size.height % 2 != 0)) {
+        throw CLI::ValidationError("--size", text + " is odd, and a video needs an even width and height");
+    }
+}
+
 }  // namespace
 
 std::optional<int> parse_render_options(int argc, char** argv, render_options& options)
@@ -165,6 +191,11 @@ std::optional<int> parse_render_options(int argc, char** argv, render_options& o
     app.add_option("--png", options.png_dir)->type_name("DIR");
     app.add_option("--dump-heat", options.heat_dump_file)->type_name("FILE");
     app.add_option("--dump-palette", options.palette_dump_file)->type_name("FILE");
+    app.add_option_function<std::string>("--size",
+                                         [&](const std::string& v) { options.size = parse_size("--size", v); })
+        ->type_name("WxH");
+    // After every option, whatever their order: the size is measured against the mode.
+    app.final_callback([&] { check_picture_size(options); });
     return parse_command_line(app, argc, argv);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fire/fire_palette.h"
+#include "tools/pyrelle/frame_scaling.h"
 
 namespace pyrelle::tools {
 
@@ -23,6 +24,7 @@ struct flow_switches {
 struct render_options {
     std::int32_t width = 640;
     std::int32_t height = 480;
+    std::optional<picture_size> size;        // of the video, GIF and PNG pictures; default: the mode's
     std::optional<std::uint32_t> frames;     // default: the length of the audio
     std::optional<std::int32_t> frame_rate;  // default: stored setting, else 24
 
