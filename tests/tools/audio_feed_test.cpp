@@ -1,6 +1,7 @@
 // The samples that each frame of a render takes from a song: those from the frame's start time on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tools/common/demo_track.h"
@@ -10,17 +11,6 @@ namespace {
 
 using pyrelle::demo::pcm_audio;
 using pyrelle::tools::chunk_sample_frames;
-
-// Mono, every sample its own index + 1, so that a chunk shows where it began; silence is 0.
-pcm_audio counting_song(std::uint32_t sample_rate, std::uint32_t frames)
-{
-    pcm_audio song;
-    song.sample_rate = sample_rate;
-    song.channels = 1;
-    for (std::uint32_t i = 0; i < frames; ++i)
-        song.samples.push_back(static_cast<float>(i + 1));
-    return song;
-}
 
 TEST(TimedFeed, DemoTrackFramesStartAtTheTimersTicks)
 {
@@ -43,7 +33,11 @@ TEST(TimedFeed, DemoTrackFramesStartAtTheTimersTicks)
 TEST(TimedFeed, LastShortChunkEndsInSilence)
 {
     // 1 kHz, 10 ms frames: frame 2 starts at sample 20, 5 before the song's end.
-    const pcm_audio song = counting_song(1000, 25);
+    pcm_audio song;  // mono, every sample its own index + 1, so that a chunk shows where it began
+    song.sample_rate = 1000;
+    song.channels = 1;
+    for (int i = 1; i <= 25; ++i)
+        song.samples.push_back(static_cast<float>(i));
     const auto feed = pyrelle::tools::make_timed_feed(song, 10);
     EXPECT_EQ(feed->frame_count(), 3u);
     std::vector<float> chunk(chunk_sample_frames, 99.0f);  // a reused buffer must not show through

@@ -32,10 +32,12 @@ TEST(FrameScaling, TheLargestWholeFactorIsCentred)
         {{3, 2}, {8, 13}, 2, 1, 4},
     };
     for (const example& e : examples) {
+        SCOPED_TRACE(testing::Message() << e.frame.width << "x" << e.frame.height << " in " << e.picture.width << "x"
+                                        << e.picture.height);
         const frame_placement p = place_frame(e.frame, e.picture);
-        EXPECT_EQ(p.factor, e.factor) << e.picture.width << "x" << e.picture.height;
-        EXPECT_EQ(p.left, e.left) << e.picture.width << "x" << e.picture.height;
-        EXPECT_EQ(p.top, e.top) << e.picture.width << "x" << e.picture.height;
+        EXPECT_EQ(p.factor, e.factor);
+        EXPECT_EQ(p.left, e.left);
+        EXPECT_EQ(p.top, e.top);
         EXPECT_TRUE(p.picture == e.picture);
         EXPECT_EQ(p.has_bars(e.frame),
                   !(e.frame.width * e.factor == e.picture.width && e.frame.height * e.factor == e.picture.height));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <numeric>
@@ -76,7 +77,7 @@ gif_pictures read_gif(const std::string& file, int width, int height)
 // A PNG decoded by libpng to RGB, and whether it was stored palettised.
 struct png_picture {
     bool palettised = false;
-    png_uint_32 width = 0, height = 0;
+    png_uint_32 width = 0;
     bytes rgb;
 };
 
@@ -91,31 +92,52 @@ png_picture read_png(const std::string& file)
     }
     picture.palettised = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0;
     picture.width = image.width;
-    picture.height = image.height;
     image.format = PNG_FORMAT_RGB;
     picture.rgb.resize(PNG_IMAGE_SIZE(image));
     EXPECT_NE(png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr), 0) << file;
     return picture;
 }
 
-// What the screen shows for one frame of the dumps, each pixel `factor` times over at (left,
-// top) of a width x height picture, black elsewhere: RGB.
-bytes screen_rgb(const bytes& heat, const bytes& palette, int mode_width, int mode_height, int factor = 1,
-                 int width = 0, int height = 0, int left = 0, int top = 0)
+// Where the mode's frame lands in a picture: each pixel `factor` times over at (left, top), black
+// elsewhere.
+struct placement {
+    int width, height, factor, left, top;
+};
+
+// Every picture of the GIF and of frames/ against what the screen shows for the same frame of the
+// heat and palette dumps in `folder`.
+void expect_pictures_show_the_dumps(const std::string& folder, const gif_pictures& gif, std::size_t frames,
+                                    int mode_width, int mode_height, const placement& at)
 {
-    width = width ? width : mode_width;
-    height = height ? height : mode_height;
-    bytes rgb(static_cast<std::size_t>(width * height * 3), 0);
-    for (int y = 0; y < mode_height * factor; ++y) {
-        for (int x = 0; x < mode_width * factor; ++x) {
-            const std::size_t entry = heat[static_cast<std::size_t>(y / factor * mode_width + x / factor)] * 4u;
-            const auto at = static_cast<std::size_t>(((top + y) * width + left + x) * 3);
-            std::copy(palette.begin() + static_cast<std::ptrdiff_t>(entry),
-                      palette.begin() + static_cast<std::ptrdiff_t>(entry + 3),
-                      rgb.begin() + static_cast<std::ptrdiff_t>(at));
+    const bytes heat = read_bytes(folder + "heat"), palette = read_bytes(folder + "palette");
+    const auto heat_frame = static_cast<std::size_t>(mode_width * (mode_height + 2));
+    ASSERT_EQ(gif.rgb.size(), frames);
+    for (std::size_t k = 0; k < frames; ++k) {
+        const bytes frame = frame_of(heat, heat_frame, k), colours = frame_of(palette, palette_bytes, k);
+        bytes screen(static_cast<std::size_t>(at.width * at.height * 3), 0);
+        for (int y = 0; y < mode_height * at.factor; ++y) {
+            for (int x = 0; x < mode_width * at.factor; ++x) {
+                const std::size_t entry =
+                    frame[static_cast<std::size_t>(y / at.factor * mode_width + x / at.factor)] * 4u;
+                std::copy_n(colours.begin() + static_cast<std::ptrdiff_t>(entry), 3,
+                            screen.begin() + static_cast<std::ptrdiff_t>(((at.top + y) * at.width + at.left + x) * 3));
+            }
         }
+        char name[48];
+        std::snprintf(name, sizeof name, "frames/frame-%05zu.png", k);
+        const png_picture png = read_png(folder + name);
+        EXPECT_TRUE(png.palettised) << name;
+        EXPECT_EQ(png.width, static_cast<png_uint_32>(at.width)) << name;
+        EXPECT_EQ(png.rgb, screen) << name;
+        EXPECT_EQ(gif.rgb[k], screen) << "GIF picture " << k;
     }
-    return rgb;
+}
+
+// Red, green and blue of entry i of frame k's palette in a dump.
+bytes colour_of(const bytes& dump, std::size_t k, std::size_t i)
+{
+    const auto at = dump.begin() + static_cast<std::ptrdiff_t>(k * palette_bytes + i * 4);
+    return bytes(at, at + 3);
 }
 
 }  // namespace
@@ -185,9 +207,7 @@ TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
     for (std::size_t k = 1; k < 5; ++k)
         EXPECT_EQ(frame_of(palette, palette_bytes, k), frame_of(palette, palette_bytes, 0));
     // #102030 is red 0x10, green 0x20, blue 0x30: entry 0 as (red, green, blue, flags).
-    EXPECT_EQ(frame_of(palette, palette_bytes, 0)[0], 0x10);
-    EXPECT_EQ(frame_of(palette, palette_bytes, 0)[1], 0x20);
-    EXPECT_EQ(frame_of(palette, palette_bytes, 0)[2], 0x30);
+    EXPECT_EQ(colour_of(palette, 0, 0), (bytes{0x10, 0x20, 0x30}));
     // The default high colour, COLORREF 0x003EFFFF, at entry 255.
     EXPECT_EQ(bytes(palette.begin() + 1020, palette.begin() + 1024), (bytes{0xFF, 0xFF, 0x3E, 0x00}));
 }
@@ -199,7 +219,6 @@ TEST_F(RenderCommand, PicturesShowEachFrameThroughItsOwnPaletteAtTheTimersRealPa
         run({"render", "--mode", "32x12", "--raw-samples", sweep, "--chunk", "16", "--flow", "low,middle,high", "--gif",
              "fire.gif", "--png", "frames", "--dump-heat", "heat", "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const bytes heat = read_bytes(path("heat")), palette = read_bytes(path("palette"));
     const gif_pictures gif = read_gif(path("fire.gif"), 32, 12);
     EXPECT_EQ(gif.loops, 0) << "for ever";
     // 24 frames per second is a 41 ms timer: the hundredths must add up to 41 per frame.
@@ -207,15 +226,7 @@ TEST_F(RenderCommand, PicturesShowEachFrameThroughItsOwnPaletteAtTheTimersRealPa
     for (int delay : gif.delays)
         EXPECT_TRUE(delay == 4 || delay == 5) << delay;
     EXPECT_EQ(std::accumulate(gif.delays.begin(), gif.delays.end(), 0), 82) << "20 frames of 41 ms";
-    for (std::size_t k = 0; k < 20; ++k) {
-        const bytes screen = screen_rgb(frame_of(heat, 32 * 14, k), frame_of(palette, palette_bytes, k), 32, 12);
-        char name[32];
-        std::snprintf(name, sizeof name, "frames/frame-%05zu.png", k);
-        const png_picture png = read_png(path(name));
-        EXPECT_TRUE(png.palettised) << name;
-        EXPECT_EQ(png.rgb, screen) << name;
-        EXPECT_EQ(gif.rgb[k], screen) << "GIF picture " << k;
-    }
+    expect_pictures_show_the_dumps(path(""), gif, 20, 32, 12, {32, 12, 1, 0, 0});
 
     // 60 frames per second is 16 ms: no delay may fall below the 2 hundredths that viewers honour,
     // so some frames are left out, and the length stays 20 x 16 ms.
@@ -238,18 +249,7 @@ TEST_F(RenderCommand, SizeReplicatesEachPixelBetweenBlackBars)
              sweep,    "--chunk",     "16",    "--frames",       "3",      "--gif", "fire.gif", "--png",
              "frames", "--dump-heat", "heat",  "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const bytes heat = read_bytes(path("heat")), palette = read_bytes(path("palette"));
-    const gif_pictures gif = read_gif(path("fire.gif"), 70, 40);
-    ASSERT_EQ(gif.rgb.size(), 3u);
-    for (std::size_t k = 0; k < 3; ++k) {
-        const bytes expected =
-            screen_rgb(frame_of(heat, 32 * 14, k), frame_of(palette, palette_bytes, k), 32, 12, 2, 70, 40, 3, 8);
-        const png_picture png = read_png(path("frames/frame-0000" + std::to_string(k) + ".png"));
-        EXPECT_EQ(png.width, 70u);
-        EXPECT_TRUE(png.palettised);
-        EXPECT_EQ(png.rgb, expected) << "PNG " << k;
-        EXPECT_EQ(gif.rgb[k], expected) << "GIF " << k;
-    }
+    expect_pictures_show_the_dumps(path(""), read_gif(path("fire.gif"), 70, 40), 3, 32, 12, {70, 40, 2, 3, 8});
 
     EXPECT_EQ(run({"render", "--mode", "32x12", "--size", "70x11", "--png", "frames"}).err,
               "pyrelle render: --size: 70x11 is smaller than the mode, 32x12 (try 'pyrelle render --help')\n");
@@ -366,11 +366,10 @@ TEST_F(RenderCommand, StoredSettingsApplyAndOptionsOverrideThem)
     ASSERT_EQ(r.status, 0) << r.err;
     const bytes palette = read_bytes(path("palette"));
     ASSERT_GE(palette.size(), palette_bytes);
-    EXPECT_EQ(bytes(palette.begin(), palette.begin() + 3), (bytes{0x20, 0x30, 0x40})) << "stored low colour";
-    EXPECT_EQ(bytes(palette.begin() + 127 * 4, palette.begin() + 127 * 4 + 3), (bytes{0x00, 0x00, 0xFF}))
-        << "the explicit middle colour wins";
+    EXPECT_EQ(colour_of(palette, 0, 0), (bytes{0x20, 0x30, 0x40})) << "stored low colour";
+    EXPECT_EQ(colour_of(palette, 0, 127), (bytes{0x00, 0x00, 0xFF})) << "the explicit middle colour wins";
     EXPECT_EQ(read_gif(path("fire.gif"), 16, 8).delays, std::vector<int>(5, 2)) << "the stored 50 frames per second";
-    
+
     const std::string corrupted = std::string(PYRELLE_TEST_DATA_DIR) + "/config/truncated_in_payload.bin";
     const auto refused = run({"render", "--config", corrupted, "--frames", "1", "--dump-heat", "heat"});
     EXPECT_EQ(refused.status, 2);
@@ -388,14 +387,10 @@ TEST_F(RenderCommand, StoredFlowSwitchesAndFrameRatesAreTheModules)
               0);
     const bytes palette = read_bytes(path("palette"));
     ASSERT_EQ(palette.size(), 5 * palette_bytes);
-    auto entry = [&](std::size_t k, std::size_t i) {
-        return bytes(palette.begin() + static_cast<std::ptrdiff_t>(k * palette_bytes + i * 4),
-                     palette.begin() + static_cast<std::ptrdiff_t>(k * palette_bytes + i * 4 + 3));
-    };
-    EXPECT_NE(entry(1, 127), entry(0, 127)) << "the middle flows";
+    EXPECT_NE(colour_of(palette, 1, 127), colour_of(palette, 0, 127)) << "the middle flows";
     for (std::size_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(entry(k, 255), (bytes{0x10, 0x20, 0x30})) << "the high does not";
-        EXPECT_EQ(entry(k, 0), (bytes{0, 0, 0})) << "nor the low";
+        EXPECT_EQ(colour_of(palette, k, 255), (bytes{0x10, 0x20, 0x30})) << "the high does not";
+        EXPECT_EQ(colour_of(palette, k, 0), (bytes{0, 0, 0})) << "nor the low";
     }
 
     // A stored rate the module could not divide by runs at the default.

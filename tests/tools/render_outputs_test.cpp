@@ -20,17 +20,15 @@ using RenderOutputs = pyrelle::testing::scratch_folder_test;
 
 const std::string sweep = std::string(PYRELLE_TEST_DATA_DIR) + "/render/sweep_5_chunks_of_64.f32";
 
-mode_t kind_of(const std::string& path)
+// The bits of the path's own mode (not a link's target) under `mask`: S_IFMT for its kind.
+mode_t mode_of(const std::string& path, mode_t mask = S_IFMT)
 {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & mask : 0;
 }
 
-mode_t mode_of(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
+// A render that began frames/ and did not finish leaves only the user's notes.txt there.
+constexpr const char* only_the_notes = "test \"$(ls -A frames)\" = notes.txt";
 
 }  // namespace
 
@@ -73,7 +71,7 @@ TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
                     "sleep 0.2 && ffprobe -v error -show_entries stream=codec_name -of csv=p=0 piped.mp4 > streams"),
               0);
     EXPECT_EQ(read_text(path("streams")), "h264\n");
-    EXPECT_EQ(kind_of(path("pipe.mp4")), S_IFIFO);
+    EXPECT_EQ(mode_of(path("pipe.mp4")), S_IFIFO);
 
     const auto odd = run({"render", "--mode", "33x16", "--video", "odd.mp4"});
     EXPECT_EQ(odd.status, 2);
@@ -126,12 +124,12 @@ TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
 
     ASSERT_EQ(render(""), 0);
     ::usleep(200'000);  // the reader drains the FIFO
-    EXPECT_EQ(kind_of(path("sub/link.heat")), S_IFLNK) << "the link stays a link";
+    EXPECT_EQ(mode_of(path("sub/link.heat")), S_IFLNK) << "the link stays a link";
     EXPECT_EQ(read_bytes(path("target.heat")).size(), 5u * 16 * 10) << "and its target holds the dump";
-    EXPECT_EQ(kind_of(path("plain.heat")), S_IFREG);
-    EXPECT_EQ(mode_of(path("plain.heat")), 0640u) << "a replaced file keeps its mode";
+    EXPECT_EQ(mode_of(path("plain.heat")), S_IFREG);
+    EXPECT_EQ(mode_of(path("plain.heat"), 07777), 0640u) << "a replaced file keeps its mode";
     EXPECT_EQ(read_text(path("plain.heat")).rfind("GIF89a", 0), 0u);
-    EXPECT_EQ(kind_of(path("fifo.palette")), S_IFIFO) << "the FIFO stays a FIFO";
+    EXPECT_EQ(mode_of(path("fifo.palette")), S_IFIFO) << "the FIFO stays a FIFO";
     EXPECT_EQ(read_bytes(path("got.palette")).size(), 5u * 1024) << "and its reader got every frame";
 
     // Even root, whom permissions let by, does not replace a file that nobody may write.
@@ -141,7 +139,7 @@ TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
     EXPECT_EQ(read_text(path("protected.gif")), "old\n");
 
     ASSERT_EQ(run({"config", "write", "settings.link", "frame_rate=30"}).status, 0);
-    EXPECT_EQ(kind_of(path("settings.link")), S_IFLNK);
+    EXPECT_EQ(mode_of(path("settings.link")), S_IFLNK);
     EXPECT_EQ(read_bytes(path("settings.bin")).size(), 183u);
     const auto to_stdout = run({"config", "write", "-", "frame_rate=30"});
     EXPECT_EQ(to_stdout.status, 0);
@@ -249,7 +247,7 @@ TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
         ASSERT_EQ(status, 0);
         EXPECT_EQ(read_text(path("status")), std::string(signal) == "INT" ? "130\n" : "143\n");
         EXPECT_EQ(files(), (std::vector<std::string>{"frames", "status"})) << signal;
-        EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0) << signal;
+        EXPECT_EQ(shell(only_the_notes), 0) << signal;
     }
     // A reader that goes away is a failed write, not a death by SIGPIPE halfway through the files.
     ASSERT_EQ(shell("$PYRELLE render --mode 64x32 --frames 200 --gif g.gif --png frames --dump-heat - 2>err "
@@ -258,7 +256,7 @@ TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
     EXPECT_EQ(read_text(path("status")), "1\n");
     EXPECT_EQ(read_text(path("err")), "pyrelle render: cannot write '-': Broken pipe\n");
     EXPECT_EQ(files(), (std::vector<std::string>{"err", "frames", "status"}));
-    EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0);
+    EXPECT_EQ(shell(only_the_notes), 0);
 }
 
 TEST_F(RenderOutputs, LateAndIgnoredSignalsAreHonoured)
@@ -283,14 +281,14 @@ TEST_F(RenderOutputs, LateAndIgnoredSignalsAreHonoured)
     EXPECT_EQ(read_text(path("config-status")), "143\n");
     EXPECT_EQ(read_text(path("h")), "old\n");
     EXPECT_EQ(read_text(path("settings.bin")), "old\n");
-    EXPECT_EQ(shell("test \"$(ls -A frames)\" = notes.txt"), 0);
+    EXPECT_EQ(shell(only_the_notes), 0);
 
     // `config write` waiting for a FIFO's reader.
     ASSERT_EQ(shell("mkfifo wait.bin && { $PYRELLE config write wait.bin & sleep 0.3; kill -TERM $!; wait $!; "
                     "echo $? > status; }"),
               0);
     EXPECT_EQ(read_text(path("status")), "143\n");
-    EXPECT_EQ(kind_of(path("wait.bin")), S_IFIFO);
+    EXPECT_EQ(mode_of(path("wait.bin")), S_IFIFO);
     EXPECT_EQ(files(), (std::vector<std::string>{"after-int", "config-status", "frames", "h", "settings.bin", "status",
                                                  "wait.bin"}));
 }
