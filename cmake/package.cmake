@@ -52,4 +52,5 @@ if(NOT CMAKE_HOST_WIN32)
     LABELS e2e
     RUN_SERIAL TRUE
     TIMEOUT 150)
+  pyrelle_skip_tests_without_wine()
 endif()

@@ -20,6 +20,8 @@ export WINEDEBUG="${WINEDEBUG:--all}" WINEARCH=win32
 export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv,wineoss.drv="
 export PYRELLE_WINE_DESKTOP=1
 
+"$e2e_root/scripts/wine-usable" || exit $?
+
 source "$e2e_root/scripts/private-display.sh"
 e2e_host_pid=
 e2e_log=
