@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "audio/demo_track.h"
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"

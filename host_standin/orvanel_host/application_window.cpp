@@ -96,7 +96,7 @@ bool application::play_entry(std::size_t index, long direction, std::size_t atte
             report_unplayable(error.what());
             continue;
         }
-        const demo::pcm_audio& audio = loaded.playable->audio;
+        const pcm_audio& audio = loaded.playable->audio;
         char length[32];
         std::snprintf(length, sizeof length, "%.1f", static_cast<double>(audio.frame_count()) / audio.sample_rate);
         log_.line("track " + loaded.playable->title + ", " + std::to_string(audio.sample_rate) + " Hz, " +

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "audio/demo_track.h"
+
 namespace pyrelle::standin {
 
 // What a chunk's host values mean to this host: the rate, the channel count and the channel
@@ -21,7 +23,7 @@ public:
         if (!playing || size == 0 || !(time >= 0.0)) {
             return false;
         }
-        const demo::pcm_audio& audio = playing->audio;
+        const pcm_audio& audio = playing->audio;
         shape(chunk, audio.sample_rate, audio.channels, size);
         copy_looped_frames(audio, frame_at(time, audio.sample_rate, audio.frame_count()), size, chunk.samples());
         return true;

@@ -66,7 +66,7 @@ void ask_for_floats(IMFSourceReader& reader)
 
 // The rate and channel count that the reader now delivers; throws unless they are float samples
 // the player can use.
-void read_format(IMFSourceReader& reader, demo::pcm_audio& audio)
+void read_format(IMFSourceReader& reader, pcm_audio& audio)
 {
     com_ptr<IMFMediaType> type;
     HRESULT result = reader.GetCurrentMediaType(audio_stream, type.put());
@@ -107,7 +107,7 @@ double stated_seconds(IMFSourceReader& reader)
 
 // Room for the whole track at its stated length, so that the samples are not copied as they
 // grow; a wrong length only costs copies.
-void reserve_for(double seconds, demo::pcm_audio& audio)
+void reserve_for(double seconds, pcm_audio& audio)
 {
     const std::uint64_t samples = static_cast<std::uint64_t>(seconds + 1.0) * audio.sample_rate * audio.channels;
     if (samples > most_samples) {
@@ -119,7 +119,7 @@ void reserve_for(double seconds, demo::pcm_audio& audio)
 }
 
 // Appends the sample's whole frames; false when the track grew beyond what is held.
-bool append_sample(IMFSample& sample, demo::pcm_audio& audio)
+bool append_sample(IMFSample& sample, pcm_audio& audio)
 {
     com_ptr<IMFMediaBuffer> buffer;
     if (FAILED(sample.ConvertToContiguousBuffer(buffer.put()))) {
@@ -204,7 +204,7 @@ decoded_audio read_with_media_foundation(const std::wstring& path)
     ask_for_floats(*reader.get());
 
     decoded_audio decoded;
-    demo::pcm_audio& audio = decoded.audio;
+    pcm_audio& audio = decoded.audio;
     read_format(*reader.get(), audio);
     const double stated = stated_seconds(*reader.get());
     try {
@@ -220,7 +220,7 @@ decoded_audio read_with_media_foundation(const std::wstring& path)
                 break;
             }
             if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0) {
-                demo::pcm_audio changed;
+                pcm_audio changed;
                 read_format(*reader.get(), changed);
                 if (changed.channels != audio.channels || changed.sample_rate != audio.sample_rate) {
                     decoded.stopped_early = "the format changes part of the way through";

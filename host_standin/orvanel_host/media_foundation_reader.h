@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tools/common/demo_track.h"
+#include "audio/pcm_audio.h"
 
 namespace pyrelle::standin {
 
@@ -36,7 +36,7 @@ private:
 
 // What a decoder that failed part of the way through left.
 struct decoded_audio {
-    demo::pcm_audio audio;
+    pcm_audio audio;
     std::string stopped_early;  // empty, or why decoding ended before the end of the file
 };
 

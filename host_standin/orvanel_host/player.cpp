@@ -27,7 +27,7 @@ std::uint64_t frame_at(double seconds, std::uint32_t rate, std::uint64_t frame_c
     return static_cast<std::uint64_t>(std::fmod(frame, static_cast<double>(frame_count)));
 }
 
-void copy_looped_frames(const demo::pcm_audio& audio, std::uint64_t first, std::uint32_t frames, float* out) noexcept
+void copy_looped_frames(const pcm_audio& audio, std::uint64_t first, std::uint32_t frames, float* out) noexcept
 {
     const std::uint64_t count = audio.frame_count();
     const std::size_t channels = audio.channels;
@@ -136,7 +136,7 @@ std::uint64_t player::played_locked() const
 
 double player::length_locked() const
 {
-    const demo::pcm_audio& audio = track_->audio;
+    const pcm_audio& audio = track_->audio;
     return static_cast<double>(audio.frame_count()) / audio.sample_rate;
 }
 

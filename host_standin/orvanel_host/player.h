@@ -14,13 +14,13 @@
 #include <mutex>
 #include <string>
 
-#include "tools/common/demo_track.h"
+#include "audio/pcm_audio.h"
 
 namespace pyrelle::standin {
 
 struct track {
     std::string title;
-    demo::pcm_audio audio;  // at least one frame, at least one channel, a non-zero rate
+    pcm_audio audio;  // at least one frame, at least one channel, a non-zero rate
 };
 
 enum class playback_state { stopped, playing, paused };
@@ -33,7 +33,7 @@ std::uint64_t frame_at(double seconds, std::uint32_t rate, std::uint64_t frame_c
 
 // Copies `frames` interleaved frames of `audio` from `first` on into `out`, wrapping to the
 // track's start at its end.
-void copy_looped_frames(const demo::pcm_audio& audio, std::uint64_t first, std::uint32_t frames, float* out) noexcept;
+void copy_looped_frames(const pcm_audio& audio, std::uint64_t first, std::uint32_t frames, float* out) noexcept;
 
 class player {
 public:

@@ -110,7 +110,7 @@ wav_format read_format(HMMIO file, const MMCKINFO& riff, const std::string& name
     return format;
 }
 
-demo::pcm_audio read_samples(const std::wstring& path, const std::string& name)
+pcm_audio read_samples(const std::wstring& path, const std::string& name)
 {
     std::vector<char> whole = read_whole_file(path, name);
     if (whole.empty() || whole.size() > 0x7FFFFFFF) {
@@ -162,7 +162,7 @@ demo::pcm_audio read_samples(const std::wstring& path, const std::string& name)
         throw wav_error(name + ": holds no samples");
     }
 
-    demo::pcm_audio audio;
+    pcm_audio audio;
     audio.sample_rate = format.rate;
     audio.channels = format.channels;
     audio.samples.resize(frames * format.channels);
@@ -180,7 +180,7 @@ demo::pcm_audio read_samples(const std::wstring& path, const std::string& name)
 
 }  // namespace
 
-demo::pcm_audio read_wav_file(const std::wstring& path)
+pcm_audio read_wav_file(const std::wstring& path)
 {
     const std::string name = narrow(path);
     try {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tools/common/demo_track.h"
+#include "audio/pcm_audio.h"
 
 namespace pyrelle::standin {
 
@@ -15,6 +15,6 @@ public:
 
 // Samples as floats in -1 .. 1. A data chunk that ends early gives the whole frames it holds.
 // Throws wav_error naming the file and the problem.
-demo::pcm_audio read_wav_file(const std::wstring& path);
+pcm_audio read_wav_file(const std::wstring& path);
 
 }  // namespace pyrelle::standin

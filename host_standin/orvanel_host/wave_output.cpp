@@ -8,7 +8,7 @@ namespace pyrelle::standin {
 bool wave_output::open_for(const std::shared_ptr<const track>& playing)
 {
     close();
-    const demo::pcm_audio& audio = playing->audio;
+    const pcm_audio& audio = playing->audio;
     if (::waveOutGetNumDevs() == 0) {
         silent_reason_ = "no wave output device";
         return false;
@@ -59,7 +59,7 @@ void wave_output::close() noexcept
 
 void wave_output::fill(std::size_t index)
 {
-    const demo::pcm_audio& audio = opened_for_->audio;
+    const pcm_audio& audio = opened_for_->audio;
     std::vector<float> frames(static_cast<std::size_t>(frames_per_buffer_) * audio.channels);
     copy_looped_frames(audio, cursor_, frames_per_buffer_, frames.data());
     cursor_ = (cursor_ + frames_per_buffer_) % audio.frame_count();

@@ -32,7 +32,7 @@ protected:
     }
     void TearDown() override { ::DeleteFileW(path_.c_str()); }
 
-    demo::pcm_audio read(const bytes& file)
+    pcm_audio read(const bytes& file)
     {
         file_writer writer(path_);
         never_abort abort;
@@ -48,7 +48,7 @@ TEST_F(WavFile, SixteenBitPcmBecomesFloats)
 {
     // Two stereo frames: (0x4000, 0xC000) and (0x7FFF, 0x8000), little-endian.
     const bytes data = {0x00, 0x40, 0x00, 0xC0, 0xFF, 0x7F, 0x00, 0x80};
-    const demo::pcm_audio audio = read(make_wav({1, 2, 22050, 16}, data));
+    const pcm_audio audio = read(make_wav({1, 2, 22050, 16}, data));
     EXPECT_EQ(audio.sample_rate, 22050u);
     EXPECT_EQ(audio.channels, 2u);
     EXPECT_EQ(audio.samples, (std::vector<float>{0.5f, -0.5f, 32767.0f / 32768.0f, -1.0f}));
@@ -56,14 +56,14 @@ TEST_F(WavFile, SixteenBitPcmBecomesFloats)
 
 TEST_F(WavFile, FloatSamplesArriveAsTheyAre)
 {
-    const demo::pcm_audio audio = read(make_wav({3, 1, 8000, 32}, floats({0.25f, -2.0f, 1.0f})));
+    const pcm_audio audio = read(make_wav({3, 1, 8000, 32}, floats({0.25f, -2.0f, 1.0f})));
     EXPECT_EQ(audio.channels, 1u);
     EXPECT_EQ(audio.samples, (std::vector<float>{0.25f, -2.0f, 1.0f}));
 }
 
 TEST_F(WavFile, TheExtensibleHeaderIsReadByItsSubFormat)
 {
-    const demo::pcm_audio audio = read(make_wav({0xFFFE, 2, 48000, 32, 3}, floats({0.5f, -0.5f})));
+    const pcm_audio audio = read(make_wav({0xFFFE, 2, 48000, 32, 3}, floats({0.5f, -0.5f})));
     EXPECT_EQ(audio.sample_rate, 48000u);
     EXPECT_EQ(audio.samples, (std::vector<float>{0.5f, -0.5f}));
 }
@@ -76,7 +76,7 @@ TEST_F(WavFile, DataThatEndsEarlyGivesTheWholeFramesItHolds)
     for (const std::uint32_t declared : {16u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
         wav_shape shape{1, 2, 44100, 16};
         shape.declared_data = declared;
-        const demo::pcm_audio audio = read(make_wav(shape, data));
+        const pcm_audio audio = read(make_wav(shape, data));
         EXPECT_EQ(audio.samples, (std::vector<float>{0.5f, 0.5f})) << "declared " << declared;
     }
 }

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "tools/common/demo_track.h"
+#include "audio/demo_track.h"
 #include "tools/pyrelle/audio_feed.h"
 
 namespace {
 
-using pyrelle::demo::pcm_audio;
+using pyrelle::pcm_audio;
 using pyrelle::tools::chunk_sample_frames;
 
 TEST(TimedFeed, DemoTrackFramesStartAtTheTimersTicks)

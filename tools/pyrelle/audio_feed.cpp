@@ -16,7 +16,7 @@ namespace {
 
 class timed_feed final : public audio_feed {
 public:
-    timed_feed(const demo::pcm_audio& audio, std::uint32_t period_ms) : audio_(audio), period_ms_(period_ms) {}
+    timed_feed(const pcm_audio& audio, std::uint32_t period_ms) : audio_(audio), period_ms_(period_ms) {}
 
     bool chunk_for_frame(std::uint32_t frame, std::vector<float>& chunk) override
     {
@@ -46,7 +46,7 @@ private:
         return static_cast<std::uint64_t>(frame) * period_ms_ * audio_.sample_rate / 1000;
     }
 
-    const demo::pcm_audio& audio_;
+    const pcm_audio& audio_;
     std::uint32_t period_ms_;
 };
 
@@ -105,12 +105,12 @@ sf_count_t memory_tell(void* user) { return static_cast<memory_file*>(user)->pos
 
 }  // namespace
 
-std::unique_ptr<audio_feed> make_timed_feed(const demo::pcm_audio& audio, std::uint32_t period_ms)
+std::unique_ptr<audio_feed> make_timed_feed(const pcm_audio& audio, std::uint32_t period_ms)
 {
     return std::make_unique<timed_feed>(audio, period_ms);
 }
 
-demo::pcm_audio read_sound_file(const std::string& path)
+pcm_audio read_sound_file(const std::string& path)
 {
     const bool from_pipe = path == "-";
     const std::string name = from_pipe ? "standard input" : "'" + path + "'";
@@ -137,7 +137,7 @@ demo::pcm_audio read_sound_file(const std::string& path)
         sf_close(file);
         throw std::runtime_error("audio " + name + " holds no samples");
     }
-    demo::pcm_audio audio;
+    pcm_audio audio;
     audio.sample_rate = static_cast<std::uint32_t>(info.samplerate);
     audio.channels = static_cast<std::uint32_t>(info.channels);
     // Block by block to the end: a streamed file's header may not know its length.

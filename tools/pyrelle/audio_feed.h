@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/demo_track.h"
+#include "audio/pcm_audio.h"
 
 namespace pyrelle::tools {
 
@@ -26,12 +26,12 @@ constexpr std::uint32_t chunk_sample_frames = 4096;
 
 // Timed audio: frame k starts at k x period_ms; a chunk running past the end is padded with
 // silence, and a frame starting at or after the end has no audio. `audio` must outlive the feed.
-std::unique_ptr<audio_feed> make_timed_feed(const demo::pcm_audio& audio, std::uint32_t period_ms);
+std::unique_ptr<audio_feed> make_timed_feed(const pcm_audio& audio, std::uint32_t period_ms);
 
 // Reads a sound file with libsndfile, to its real end whatever its header claims. "-" reads
 // standard input whole first, so that a pipe serves every format, also those whose reader seeks.
 // Throws std::runtime_error naming the problem.
-demo::pcm_audio read_sound_file(const std::string& path);
+pcm_audio read_sound_file(const std::string& path);
 
 // Raw little-endian floats, `chunk` per frame. Throws std::runtime_error naming the problem.
 std::unique_ptr<audio_feed> make_raw_feed(const std::string& path, std::uint32_t chunk);

@@ -190,7 +190,7 @@ struct frame_outputs::impl {
     }
 };
 
-frame_outputs::frame_outputs(const output_paths& paths, const frame_format& format, const demo::pcm_audio* soundtrack)
+frame_outputs::frame_outputs(const output_paths& paths, const frame_format& format, const pcm_audio* soundtrack)
     : impl_(std::make_unique<impl>())
 {
     // Whatever was opened before an output that cannot be made goes with impl_ when this throws.

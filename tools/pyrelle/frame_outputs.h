@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fire/fire_palette.h"
-#include "tools/common/demo_track.h"
+#include "audio/pcm_audio.h"
 #include "tools/pyrelle/frame_scaling.h"
 
 namespace pyrelle::tools {
@@ -40,7 +40,7 @@ class frame_outputs {
 public:
     // Opens every requested output; `soundtrack` (may be null) is the video's sound and must
     // outlive this object. Throws std::runtime_error naming the file that cannot be made.
-    frame_outputs(const output_paths& paths, const frame_format& format, const demo::pcm_audio* soundtrack);
+    frame_outputs(const output_paths& paths, const frame_format& format, const pcm_audio* soundtrack);
     ~frame_outputs();  // removes whatever was not committed
     frame_outputs(const frame_outputs&) = delete;
     frame_outputs& operator=(const frame_outputs&) = delete;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/configuration.h"
-#include "tools/common/demo_track.h"
+#include "audio/demo_track.h"
 #include "tools/pyrelle/audio_feed.h"
 #include "tools/pyrelle/commands.h"
 #include "tools/pyrelle/config_file.h"
@@ -82,7 +82,7 @@ void refuse_shared_files(const render_options& options)
 
 // The song, when there is one: what the timed feed plays and the video's sound.
 struct render_audio {
-    demo::pcm_audio song;
+    pcm_audio song;
     std::unique_ptr<audio_feed> feed;
 };
 

@@ -75,7 +75,7 @@ struct video_writer::impl {
     output_file& file;
     std::int32_t width, height;
     std::uint32_t period_ms;
-    const demo::pcm_audio* sound;
+    const pcm_audio* sound;
     std::string write_error;  // what the output said when the muxer's write failed
 
     std::unique_ptr<AVIOContext, avio_deleter> io;
@@ -89,7 +89,7 @@ struct video_writer::impl {
     std::uint64_t sound_fed = 0;  // sample frames of the song handed to the resampler
     bool header_written = false;
 
-    impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, const demo::pcm_audio* s)
+    impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, const pcm_audio* s)
         : file(f), width(w), height(h), period_ms(period), sound(s)
     {
     }
@@ -302,7 +302,7 @@ struct video_writer::impl {
 };
 
 video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms,
-                           const demo::pcm_audio* sound)
+                           const pcm_audio* sound)
     : impl_(std::make_unique<impl>(file, width, height, period_ms, sound))
 {
     if (width % 2 != 0 || height % 2 != 0) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "tools/common/demo_track.h"
+#include "audio/pcm_audio.h"
 #include "tools/pyrelle/output_file.h"
 
 namespace pyrelle::tools {
@@ -17,7 +17,7 @@ public:
     // writer. Throws std::runtime_error naming the file, also for an odd width or height, which
     // H.264's 4:2:0 pictures cannot hold.
     video_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms,
-                 const demo::pcm_audio* sound);
+                 const pcm_audio* sound);
     ~video_writer();
     video_writer(const video_writer&) = delete;
     video_writer& operator=(const video_writer&) = delete;

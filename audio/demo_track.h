@@ -3,17 +3,10 @@
 // the host stand-in play when the user gives no audio of their own. Deterministic: the same
 // samples on every run.
 #include <cstdint>
-#include <vector>
+
+#include "audio/pcm_audio.h"
 
 namespace pyrelle::demo {
-
-struct pcm_audio {
-    std::uint32_t sample_rate = 0;
-    std::uint32_t channels = 0;
-    std::vector<float> samples;  // interleaved, -1 .. 1
-
-    std::uint64_t frame_count() const { return channels ? samples.size() / channels : 0; }
-};
 
 constexpr std::uint32_t demo_sample_rate = 44100;
 constexpr std::uint32_t demo_seconds = 8;

@@ -1,4 +1,4 @@
-#include "tools/common/demo_track.h"
+#include "audio/demo_track.h"
 
 #include <cmath>
 
