@@ -50,26 +50,8 @@ add_subdirectory(host_standin/shared)
 # ---- The module -----------------------------------------------------------------------------
 # Its code is one object library, linked into pyrelle.dll and, unchanged, into the Windows tests
 # that look inside it.
-add_library(pyrelle_module_objects OBJECT
-  # host binding
-  host/module_state.cpp
-  host/module_entry.cpp
-  host/service_lookup.cpp
-  host/component_services.cpp
-  # fire engine run
-  fire/sample_chunk.cpp
-  fire/step_result.cpp
-  fire/display_session.cpp
-  fire/render_thread.cpp
-  fire/render_thread_entry.cpp
-  fire/fire_run.cpp
-  fire/fire_engine.cpp
-  fire/run_window_class.cpp
-  fire/visualisation_toggle.cpp
-  # preferences
-  prefs/mode_enumeration.cpp
-  prefs/preferences_page.cpp
-)
+include(${CMAKE_CURRENT_LIST_DIR}/module_sources.cmake)
+add_library(pyrelle_module_objects OBJECT ${PYRELLE_MODULE_SOURCES})
 target_link_libraries(pyrelle_module_objects PUBLIC pyrelle_core shared_import ddraw dxguid)
 target_compile_definitions(pyrelle_module_objects PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 

@@ -1,0 +1,47 @@
+# 32-bit Windows in the Microsoft C++ ABI (the `windows` preset, cmake/toolchain-msvc-i686.cmake):
+# pyrelle.dll from the module's own sources, unchanged, as the players that load it are built;
+# the boundary test, a host built the same way; and checks of the DLL that need no Wine.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Tests that run a Windows program do so under Wine (CMAKE_CROSSCOMPILING_EMULATOR); on a machine
+# whose kernel runs no 32-bit programs scripts/wine-run exits 77, which CTest reports as skipped.
+function(pyrelle_skip_tests_without_wine)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  if(tests)
+    set_tests_properties(${tests} PROPERTIES SKIP_RETURN_CODE 77)
+  endif()
+endfunction()
+
+add_subdirectory(platform/msvc)
+link_libraries(pyrelle_msvc_platform)
+
+# ---- The host's `shared` library, as the module imports it ----------------------------------
+set(shared_imports_lib ${CMAKE_BINARY_DIR}/shared_imports.lib)
+add_custom_command(
+  OUTPUT ${shared_imports_lib}
+  COMMAND llvm-dlltool-19 -m i386 -d ${PROJECT_SOURCE_DIR}/host/shared_imports.def -D shared.dll -l ${shared_imports_lib}
+  DEPENDS ${PROJECT_SOURCE_DIR}/host/shared_imports.def
+  COMMENT "Import library for shared.dll"
+  VERBATIM)
+add_custom_target(shared_import_library DEPENDS ${shared_imports_lib})
+add_library(shared_import STATIC IMPORTED GLOBAL)
+set_target_properties(shared_import PROPERTIES IMPORTED_LOCATION ${shared_imports_lib})
+add_dependencies(shared_import shared_import_library)
+
+# ---- The module -----------------------------------------------------------------------------
+include(${CMAKE_CURRENT_LIST_DIR}/module_sources.cmake)
+add_library(pyrelle_module_objects OBJECT ${PYRELLE_MODULE_SOURCES})
+target_link_libraries(pyrelle_module_objects PUBLIC pyrelle_core shared_import ddraw pyrelle_directdraw_guids
+                                                    user32 gdi32 comctl32)
+target_compile_definitions(pyrelle_module_objects PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+add_library(pyrelle_module SHARED
+  $<TARGET_OBJECTS:pyrelle_module_objects>
+  host/pyrelle.def
+  prefs/pyrelle.rc
+)
+set_target_properties(pyrelle_module PROPERTIES OUTPUT_NAME pyrelle PREFIX "")
+target_link_libraries(pyrelle_module PRIVATE pyrelle_module_objects)
+
+add_subdirectory(tests/windows_msvc)
