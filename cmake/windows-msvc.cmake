@@ -16,18 +16,9 @@ endfunction()
 add_subdirectory(platform/msvc)
 link_libraries(pyrelle_msvc_platform)
 
-# ---- The host's `shared` library, as the module imports it ----------------------------------
-set(shared_imports_lib ${CMAKE_BINARY_DIR}/shared_imports.lib)
-add_custom_command(
-  OUTPUT ${shared_imports_lib}
-  COMMAND llvm-dlltool-19 -m i386 -d ${PROJECT_SOURCE_DIR}/host/shared_imports.def -D shared.dll -l ${shared_imports_lib}
-  DEPENDS ${PROJECT_SOURCE_DIR}/host/shared_imports.def
-  COMMENT "Import library for shared.dll"
-  VERBATIM)
-add_custom_target(shared_import_library DEPENDS ${shared_imports_lib})
-add_library(shared_import STATIC IMPORTED GLOBAL)
-set_target_properties(shared_import PROPERTIES IMPORTED_LOCATION ${shared_imports_lib})
-add_dependencies(shared_import shared_import_library)
+# ---- The host's `shared` library ------------------------------------------------------------
+# The stand-in's shared.dll, which the module imports from by name, and its import library.
+add_subdirectory(host_standin/shared)
 
 # ---- The module -----------------------------------------------------------------------------
 include(${CMAKE_CURRENT_LIST_DIR}/module_sources.cmake)
