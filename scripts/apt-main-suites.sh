@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/setup and scripts/msvc-sysroot: apt reading the Debian main suites alone, for
 # when the security suite's list cannot be had (a mirror caught mid-sync serves it at the wrong
 # size). The system's own sources stay untouched.
@@ -15,5 +16,6 @@ Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
+  # shellcheck disable=SC2034  # read by the caller
   main_only=(-o "Dir::Etc::SourceList=$dir/sources.list" -o "Dir::Etc::SourceParts=$dir/sources.list.d")
 }

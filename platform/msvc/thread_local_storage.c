@@ -18,9 +18,12 @@ __declspec(allocate(".CRT$XLA")) const PIMAGE_TLS_CALLBACK __xl_a = 0;
 __declspec(allocate(".CRT$XLZ")) const PIMAGE_TLS_CALLBACK __xl_z = 0;
 
 // The linker points the image's TLS directory at _tls_used.
-const IMAGE_TLS_DIRECTORY32 _tls_used = {
-    (DWORD)(ULONG_PTR)&_tls_start, (DWORD)(ULONG_PTR)&_tls_end, (DWORD)(ULONG_PTR)&_tls_index,
-    (DWORD)(ULONG_PTR)(&__xl_a + 1), 0, 0};
+const IMAGE_TLS_DIRECTORY32 _tls_used = {(DWORD)(ULONG_PTR)&_tls_start,
+                                         (DWORD)(ULONG_PTR)&_tls_end,
+                                         (DWORD)(ULONG_PTR)&_tls_index,
+                                         (DWORD)(ULONG_PTR)(&__xl_a + 1),
+                                         0,
+                                         0};
 
 // The offset of the TLS array in the thread's information block, as an absolute symbol.
 __asm__(".globl __tls_array\n.set __tls_array, 0x2C");

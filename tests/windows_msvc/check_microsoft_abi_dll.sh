@@ -7,11 +7,12 @@
 # a value there and back leaves it unchanged.
 # Usage: check_microsoft_abi_dll.sh <llvm-readobj> <llvm-objdump> <dll> <expected import>...
 set -uo pipefail
-if [[ "${1:-}" == -h || "${1:-}" == --help || $# -lt 3 ]]; then
-  echo "usage: check_microsoft_abi_dll.sh <llvm-readobj> <llvm-objdump> <dll> <expected import DLL>..."
-  [[ $# -ge 3 ]] || exit 2
+usage="usage: check_microsoft_abi_dll.sh <llvm-readobj> <llvm-objdump> <dll> <expected import DLL>..."
+if [[ "${1:-}" == -h || "${1:-}" == --help ]]; then
+  echo "$usage"
   exit 0
 fi
+(($# >= 3)) || { echo "$usage" >&2; exit 2; }
 readobj="$1"
 objdump="$2"
 dll="$3"
@@ -25,7 +26,7 @@ load_config="$("$readobj" --coff-load-config "$dll")" || { echo "cannot read $dl
 handlers="$(awk '/^SEHTable \[/ { on = 1; next } on && /^\]/ { exit } on && NF { n++ } END { print n + 0 }' <<<"$load_config")"
 ((handlers > 0)) || fail "no SafeSEH table in the load configuration"
 
-imports="$("$readobj" --coff-imports "$dll" | sed -n 's/^ *Name: //p' | tr 'A-Z' 'a-z' | sort -u)"
+imports="$("$readobj" --coff-imports "$dll" | sed -n 's/^ *Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u)"
 for import in $imports; do
   case " ${expected[*],,} " in
     *" $import "*) ;;

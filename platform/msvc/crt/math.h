@@ -18,14 +18,14 @@
 
 extern "C++" {
 // Integers are classified as the double they convert to, as the UCRT does.
-#define PYRELLE_CRT_CLASSIFY(name)                                                      \
-    inline bool name(float x) noexcept { return __builtin_##name(x); }                  \
-    inline bool name(double x) noexcept { return __builtin_##name(x); }                 \
-    inline bool name(long double x) noexcept { return __builtin_##name(x); }            \
-    template <class T>                                                                  \
-    inline bool name(T x) noexcept                                                      \
-    {                                                                                   \
-        return __builtin_##name(static_cast<double>(x));                                \
+#define PYRELLE_CRT_CLASSIFY(name)                                           \
+    inline bool name(float x) noexcept { return __builtin_##name(x); }       \
+    inline bool name(double x) noexcept { return __builtin_##name(x); }      \
+    inline bool name(long double x) noexcept { return __builtin_##name(x); } \
+    template <class T>                                                       \
+    inline bool name(T x) noexcept                                           \
+    {                                                                        \
+        return __builtin_##name(static_cast<double>(x));                     \
     }
 PYRELLE_CRT_CLASSIFY(isfinite)
 PYRELLE_CRT_CLASSIFY(isinf)
@@ -33,15 +33,13 @@ PYRELLE_CRT_CLASSIFY(isnan)
 PYRELLE_CRT_CLASSIFY(isnormal)
 #undef PYRELLE_CRT_CLASSIFY
 
-// Both arguments in the wider of their types, doubles at least for integers.
-#define PYRELLE_CRT_COMPARE(name)                                                       \
-    template <class T, class U>                                                         \
-    inline bool name(T x, U y) noexcept                                                 \
-    {                                                                                   \
-        using common = decltype(x + y + 0.0);                                           \
-        using wider = decltype(x + y);                                                  \
-        using real = decltype(true ? wider() : common());                               \
-        return __builtin_##name(static_cast<real>(x), static_cast<real>(y));            \
+// Both arguments in their common type, at least double: a float compares the same there.
+#define PYRELLE_CRT_COMPARE(name)                                            \
+    template <class T, class U>                                              \
+    inline bool name(T x, U y) noexcept                                      \
+    {                                                                        \
+        using real = decltype(x + y + 0.0);                                  \
+        return __builtin_##name(static_cast<real>(x), static_cast<real>(y)); \
     }
 PYRELLE_CRT_COMPARE(isgreater)
 PYRELLE_CRT_COMPARE(isgreaterequal)

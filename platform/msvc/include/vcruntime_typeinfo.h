@@ -13,7 +13,7 @@ struct __std_type_info_data {
     const char _DecoratedName[1];
 };
 __declspec(dllimport) int __cdecl __std_type_info_compare(const __std_type_info_data* left,
-                                                         const __std_type_info_data* right);
+                                                          const __std_type_info_data* right);
 __declspec(dllimport) size_t __cdecl __std_type_info_hash(const __std_type_info_data* data);
 }
 
@@ -23,7 +23,10 @@ public:
     type_info& operator=(const type_info&) = delete;
 
     size_t hash_code() const noexcept { return __std_type_info_hash(&_Data); }
-    bool operator==(const type_info& other) const noexcept { return __std_type_info_compare(&_Data, &other._Data) == 0; }
+    bool operator==(const type_info& other) const noexcept
+    {
+        return __std_type_info_compare(&_Data, &other._Data) == 0;
+    }
     bool operator!=(const type_info& other) const noexcept { return !(*this == other); }
     bool before(const type_info& other) const noexcept { return __std_type_info_compare(&_Data, &other._Data) < 0; }
     // Declared only: the readable name needs a cache that Microsoft's static runtime keeps, and
