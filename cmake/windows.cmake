@@ -56,6 +56,7 @@ add_library(pyrelle_module_objects OBJECT
   host/module_entry.cpp
   host/service_lookup.cpp
   host/component_services.cpp
+  host/visualisation_toggle.cpp
   # fire engine run
   fire/sample_chunk.cpp
   fire/step_result.cpp
@@ -65,7 +66,6 @@ add_library(pyrelle_module_objects OBJECT
   fire/fire_run.cpp
   fire/fire_engine.cpp
   fire/run_window_class.cpp
-  fire/visualisation_toggle.cpp
   # preferences
   prefs/mode_enumeration.cpp
   prefs/preferences_page.cpp
