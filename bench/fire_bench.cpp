@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fire/fire_simulation.h"
@@ -59,7 +58,7 @@ public:
     void draw(const std::vector<float>& samples, std::uint8_t* surface)
     {
         seed_bottom_rows(heat_.data(), size_.width, size_.height, samples.data(),
-                         static_cast<std::uint32_t>(samples.size()));
+                         static_cast<std::uint32_t>(samples.size()), random_);
         propagate_heat_reference(heat_.data(), size_.width, size_.height);
         copy_frame(surface, heat_.data(), size_.width, size_.height, 0);
     }
@@ -68,6 +67,7 @@ public:
 private:
     frame_size size_;
     std::vector<std::uint8_t> heat_;
+    random_state random_;
 };
 
 class simulation_frame {
@@ -75,13 +75,14 @@ public:
     explicit simulation_frame(frame_size s) : fire_(s.width, s.height, fire_colours{}) {}
     void draw(const std::vector<float>& samples, std::uint8_t* surface)
     {
-        fire_.advance(samples.data(), static_cast<std::uint32_t>(samples.size()));
+        fire_.advance(samples.data(), static_cast<std::uint32_t>(samples.size()), random_);
         fire_.copy_to(surface, 0);
     }
     const std::vector<std::uint8_t>& heat() const { return fire_.heat(); }
 
 private:
     fire_simulation fire_;
+    random_state random_;
 };
 
 // Seconds per frame over one batch.
@@ -96,36 +97,31 @@ double time_batch(Frame& frame, const std::vector<float>& samples, std::vector<s
     return spent.count() / frames;
 }
 
-// Both implementations from a generator at 1 (each on a new thread): field and picture must agree.
+// Both implementations, each from its own fresh generator: field and picture must agree.
 bool same_bytes(frame_size s, const std::vector<float>& samples, int frames)
 {
     const std::size_t pixels = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.height);
-    std::vector<std::uint8_t> heat_a, heat_b, surface_a(pixels), surface_b(pixels);
-    std::thread([&] {
-        scalar_frame f(s);
-        for (int k = 0; k < frames; ++k)
-            f.draw(samples, surface_a.data());
-        heat_a = f.heat();
-    }).join();
-    std::thread([&] {
-        simulation_frame f(s);
-        for (int k = 0; k < frames; ++k)
-            f.draw(samples, surface_b.data());
-        heat_b = f.heat();
-    }).join();
-    return heat_a == heat_b && surface_a == surface_b;
+    std::vector<std::uint8_t> surface_a(pixels), surface_b(pixels);
+    scalar_frame a(s);
+    simulation_frame b(s);
+    for (int k = 0; k < frames; ++k) {
+        a.draw(samples, surface_a.data());
+        b.draw(samples, surface_b.data());
+    }
+    return a.heat() == b.heat() && surface_a == surface_b;
 }
 
 double palette_rebuild_seconds(int frames)
 {
     // The smallest field: what is left is the flow's per-frame work.
     fire_simulation fire(min_field_width, min_field_height, fire_colours{0, 0, 0, true, true, true});
-    fire.start_colours();
+    random_state random;
+    fire.start_colours(random);
     fire.start_ramps();
     const float sample = 0.0f;
     const auto start = clock_type::now();
     for (int k = 0; k < frames; ++k) {
-        fire.advance(&sample, 1);
+        fire.advance(&sample, 1, random);
     }
     const std::chrono::duration<double> spent = clock_type::now() - start;
     return spent.count() / frames;

@@ -6,6 +6,7 @@ set(PYRELLE_MODULE_SOURCES
   host/module_entry.cpp
   host/service_lookup.cpp
   host/component_services.cpp
+  host/visualisation_toggle.cpp
   # fire engine run
   fire/sample_chunk.cpp
   fire/step_result.cpp
@@ -15,7 +16,6 @@ set(PYRELLE_MODULE_SOURCES
   fire/fire_run.cpp
   fire/fire_engine.cpp
   fire/run_window_class.cpp
-  fire/visualisation_toggle.cpp
   # preferences
   prefs/mode_enumeration.cpp
   prefs/preferences_page.cpp

@@ -11,7 +11,8 @@ struct anchor {
 };
 
 // High, middle, low: the order in which new targets are drawn.
-void for_each_anchor(colour_flow& f, void (*action)(anchor&))
+template <typename Action>
+void for_each_anchor(colour_flow& f, Action action)
 {
     anchor anchors[] = {
         {f.colours.high_flow, f.high_from, f.high_to, f.high_ramp},
@@ -25,14 +26,14 @@ void for_each_anchor(colour_flow& f, void (*action)(anchor&))
 
 }  // namespace
 
-void start_colour_flow(colour_flow& f) noexcept
+void start_colour_flow(colour_flow& f, random_state& random) noexcept
 {
-    f.high_from = random_colour();
-    f.high_to = random_colour();
-    f.middle_from = random_colour();
-    f.middle_to = random_colour();
-    f.low_from = random_colour();
-    f.low_to = random_colour();
+    f.high_from = random_colour(random);
+    f.high_to = random_colour(random);
+    f.middle_from = random_colour(random);
+    f.middle_to = random_colour(random);
+    f.low_from = random_colour(random);
+    f.low_to = random_colour(random);
     const fire_colours& c = f.colours;
     build_palette(f.palette_entries, c.low_flow ? f.low_from : c.low, c.middle_flow ? f.middle_from : c.middle,
                   c.high_flow ? f.high_from : c.high);
@@ -44,16 +45,16 @@ void start_colour_ramps(colour_flow& f) noexcept
     for_each_anchor(f, [](anchor& a) { build_ramp(a.ramp, a.from, a.to); });
 }
 
-void advance_colour_flow(colour_flow& f) noexcept
+void advance_colour_flow(colour_flow& f, random_state& random) noexcept
 {
     if (++f.flow_step == ramp_size) {
         f.flow_step = 0;
-        for_each_anchor(f, [](anchor& a) {
+        for_each_anchor(f, [&random](anchor& a) {
             if (!a.flows) {
                 return;
             }
             a.from = a.to;
-            a.to = random_colour();
+            a.to = random_colour(random);
             build_ramp(a.ramp, a.from, a.to);
         });
     }

@@ -33,16 +33,16 @@ struct colour_flow {
     bool any_flow() const noexcept { return colours.low_flow || colours.middle_flow || colours.high_flow; }
 };
 
-// Run start, first step: draws the six end points (high_from, high_to, middle_from, middle_to,
-// low_from, low_to, whatever the switches) and builds the first palette, a flowing anchor starting
-// at its _from colour.
-void start_colour_flow(colour_flow& flow) noexcept;
+// Run start, first step: draws the six end points from `random` (high_from, high_to, middle_from,
+// middle_to, low_from, low_to, whatever the switches) and builds the first palette, a flowing
+// anchor starting at its _from colour.
+void start_colour_flow(colour_flow& flow, random_state& random) noexcept;
 
 // Run start, second step (once the palette object exists): flow_step = 0 and all three ramps built.
 void start_colour_ramps(colour_flow& flow) noexcept;
 
 // One advancing frame: steps along the ramps, every 256 steps moving each flowing anchor on to a
-// new random target, and rebuilds palette_entries. The caller uploads the palette.
-void advance_colour_flow(colour_flow& flow) noexcept;
+// new target drawn from `random`, and rebuilds palette_entries. The caller uploads the palette.
+void advance_colour_flow(colour_flow& flow, random_state& random) noexcept;
 
 }  // namespace pyrelle

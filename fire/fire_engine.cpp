@@ -35,16 +35,7 @@ HWND fire_engine::open(const fire_settings& settings)
     // holds its use of the class.
     account_window_destroyed();
 
-    settings_.width = settings.width;
-    settings_.height = settings.height;
-    settings_.bits_per_pixel = settings.bits_per_pixel;
-    settings_.frame_rate = settings.frame_rate;
-    settings_.colours.low = settings.low_colour;
-    settings_.colours.middle = settings.middle_colour;
-    settings_.colours.high = settings.high_colour;
-    settings_.colours.low_flow = (settings.low_flow & 0xFF) != 0;
-    settings_.colours.middle_flow = (settings.middle_flow & 0xFF) != 0;
-    settings_.colours.high_flow = (settings.high_flow & 0xFF) != 0;
+    settings_ = settings;
 
     class_use_ = window_class_.acquire();
     if (!class_use_) {
@@ -76,7 +67,7 @@ LRESULT fire_engine::set_up()
     ::UpdateWindow(window_.get());
 
     // An exception from here on strands the run with what it made so far.
-    run_ = std::make_unique<fire_run>(window_.get(), settings_, lock_, paused_);
+    run_ = std::make_unique<fire_run>(window_.get(), settings_, lock_, paused_, starter_random_);
     const step_result started = run_->start(host_services_);
     if (started.failed()) {
         started.report();

@@ -19,27 +19,14 @@
 #include <memory>
 
 #include "fire/fire_run.h"
+#include "fire/fire_settings.h"
+#include "fire/next_random.h"
 #include "fire/run_window_class.h"
 #include "host/host_interfaces.h"
 #include "support/critical_section.h"
 #include "support/win32_handles.h"
 
 namespace pyrelle {
-
-// What a run starts from: ten 32-bit values, a display mode first.
-struct fire_settings {
-    std::int32_t width;
-    std::int32_t height;
-    std::uint32_t bits_per_pixel;
-    colour low_colour;
-    colour middle_colour;
-    colour high_colour;
-    std::uint32_t low_flow;  // only the low byte counts
-    std::uint32_t middle_flow;
-    std::uint32_t high_flow;
-    std::int32_t frame_rate;  // frames per second
-};
-static_assert(sizeof(fire_settings) == 40, "fire_settings is ten 32-bit values");
 
 // Whether a mode can be shown: one byte per pixel, and a field the heat filter can work on.
 bool display_mode_drawable(std::int32_t width, std::int32_t height, std::uint32_t bits_per_pixel) noexcept;
@@ -87,7 +74,7 @@ public:
     // What the whole-run tests look at: the window, the settings of the last open, the run
     // (null while none is held) and the lock the render thread tries.
     HWND window() const noexcept { return window_.get(); }
-    const run_settings& settings() const noexcept { return settings_; }
+    const fire_settings& settings() const noexcept { return settings_; }
     const fire_run* run() const noexcept { return run_.get(); }
     critical_section& frame_lock() noexcept { return lock_; }
 
@@ -96,7 +83,10 @@ private:
     void account_window_destroyed() noexcept;
     void end_on_deactivation() noexcept;
 
-    run_settings settings_;  // keeps its values between runs
+    fire_settings settings_;  // keeps its values between runs
+    // The generator of the thread that starts runs: each run's start colours carry on from the
+    // last run's, for as long as the engine (the module) lives.
+    random_state starter_random_;
 
     // Written on the host's playback thread, read by the render thread at every frame.
     std::atomic<bool> paused_{false};

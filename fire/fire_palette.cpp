@@ -56,11 +56,11 @@ void build_ramp(colour* ramp, colour from, colour to) noexcept
     fill_by_halving(ramp, 0, 255, [](rgb c) { return colour{c.red | (c.green << 8) | (c.blue << 16)}; });
 }
 
-colour random_colour() noexcept
+colour random_colour(random_state& random) noexcept
 {
-    const colour blue = next_random() & 0xFFu;
-    const colour green = next_random() & 0xFFu;
-    const colour red = next_random() & 0xFFu;
+    const colour blue = next_random(random) & 0xFFu;
+    const colour green = next_random(random) & 0xFFu;
+    const colour red = next_random(random) & 0xFFu;
     return (blue << 16) | (green << 8) | red;
 }
 

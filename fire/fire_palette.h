@@ -3,6 +3,8 @@
 // anchors drift. Both fill the space between their ends by repeated halving (not linearly).
 #include <cstdint>
 
+#include "fire/next_random.h"
+
 namespace pyrelle {
 
 // A Windows COLORREF, 0x00BBGGRR; in memory the bytes red, green, blue, 0.
@@ -37,7 +39,7 @@ void build_palette(palette_entry* entries, colour low, colour middle, colour hig
 // Entry 0 = from, 255 = to; the rest by halving, top byte 0.
 void build_ramp(colour* ramp, colour from, colour to) noexcept;
 
-// Three draws of the calling thread's next_random(): blue, then green, then red (low 8 bits each).
-colour random_colour() noexcept;
+// Three draws of `random`: blue, then green, then red (low 8 bits each).
+colour random_colour(random_state& random) noexcept;
 
 }  // namespace pyrelle

@@ -1,5 +1,6 @@
 #include "fire/fire_run.h"
 
+#include "fire/frame_rate.h"
 #include "fire/sample_chunk.h"
 
 namespace pyrelle {
@@ -34,16 +35,9 @@ bool surface_holds_frame(const DDSURFACEDESC2& locked, std::int32_t width, std::
 
 }  // namespace
 
-std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept
-{
-    // 0 cannot divide, and above 1000 the period would be 0, which fires the timer only once.
-    const bool usable = frame_rate >= 1 && frame_rate <= 1000;
-    return 1000 / (usable ? frame_rate : fallback_frame_rate);
-}
-
-fire_run::fire_run(HWND window, const run_settings& settings, critical_section& lock,
-                   const std::atomic<bool>& paused) noexcept
-    : window_(window), settings_(settings), lock_(lock), paused_(paused), display_(window)
+fire_run::fire_run(HWND window, const fire_settings& settings, critical_section& lock,
+                   const std::atomic<bool>& paused, random_state& starter) noexcept
+    : window_(window), settings_(settings), lock_(lock), paused_(paused), starter_(starter), display_(window)
 {
 }
 
@@ -69,8 +63,8 @@ step_result fire_run::start(const service_finder& host_services)
         return step;
     }
 
-    fire_ = std::make_unique<fire_simulation>(settings_.width, settings_.height, settings_.colours);
-    fire_->start_colours();
+    fire_ = std::make_unique<fire_simulation>(settings_.width, settings_.height, settings_.colours());
+    fire_->start_colours(starter_);
 
     if (auto step = display_.create_palette(*fire_); step.failed()) {
         return step;
@@ -108,7 +102,7 @@ bool fire_run::restore_surfaces() noexcept
     return true;
 }
 
-void fire_run::paint(sample_chunk& chunk)
+void fire_run::paint(sample_chunk& chunk, random_state& run_random)
 {
     // The thread runs only once every step has succeeded, so all of these exist.
     IDirectDrawSurface7* const primary = display_.primary_surface();
@@ -130,7 +124,7 @@ void fire_run::paint(sample_chunk& chunk)
         // A fetch that leaves no samples has nothing to seed the fire with: the frame stands still.
         if (!paused_.load(std::memory_order_relaxed) &&
             fetch_samples(static_cast<visualisation_stream*>(vis_stream_.get()), chunk) &&
-            fire_->advance(chunk.samples(), chunk.sample_count())) {
+            fire_->advance(chunk.samples(), chunk.sample_count(), run_random)) {
             display_.palette_object()->SetEntries(0, 0, palette_size, palette_entries(*fire_));
         }
     } catch (...) {

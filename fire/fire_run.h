@@ -16,7 +16,9 @@
 
 #include "fire/display_awake.h"
 #include "fire/display_session.h"
+#include "fire/fire_settings.h"
 #include "fire/fire_simulation.h"
+#include "fire/next_random.h"
 #include "fire/render_thread.h"
 #include "fire/step_result.h"
 #include "host/host_interfaces.h"
@@ -24,20 +26,12 @@
 
 namespace pyrelle {
 
-// What a run is made from: the display mode, the frame rate as stored, and the colours.
-struct run_settings {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::uint32_t bits_per_pixel = 0;
-    std::int32_t frame_rate = 0;  // as stored; timer_period_ms brings it into range
-    fire_colours colours;
-};
-
 class fire_run final : private frame_painter {
 public:
-    // `window` is the run's window; `lock` and `paused` are the engine's, which outlive the run.
-    fire_run(HWND window, const run_settings& settings, critical_section& lock,
-             const std::atomic<bool>& paused) noexcept;
+    // `window` is the run's window; `lock`, `paused` and `starter` (the generator of the thread
+    // that starts runs) are the engine's, which outlive the run.
+    fire_run(HWND window, const fire_settings& settings, critical_section& lock, const std::atomic<bool>& paused,
+             random_state& starter) noexcept;
     fire_run(const fire_run&) = delete;
     fire_run& operator=(const fire_run&) = delete;
     ~fire_run() = default;
@@ -55,7 +49,7 @@ public:
 
 private:
     // One frame, on the render thread, under the lock.
-    void paint(sample_chunk& chunk) override;
+    void paint(sample_chunk& chunk, random_state& run_random) override;
     // After another program took the display the surfaces' memory is gone. True when they are
     // back, with the palette attached again; false when they are not (the frame must not be
     // drawn), and then, when the display is in another mode and so cannot show the fire any
@@ -63,9 +57,10 @@ private:
     bool restore_surfaces() noexcept;
 
     HWND const window_;
-    const run_settings settings_;
+    const fire_settings settings_;
     critical_section& lock_;
     const std::atomic<bool>& paused_;
+    random_state& starter_;
 
     service_ref vis_stream_;  // the host's visualisation_stream for this run
     std::unique_ptr<fire_simulation> fire_;
@@ -74,10 +69,5 @@ private:
     display_awake awake_;
     render_thread thread_;
 };
-
-// Timer period in milliseconds for a stored frame rate (integer division, as the host's timer
-// takes whole milliseconds): 24 gives 41, 30 gives 33; outside 1..1000 the fallback rate's.
-constexpr std::int32_t fallback_frame_rate = 24;
-std::int32_t timer_period_ms(std::int32_t frame_rate) noexcept;
 
 }  // namespace pyrelle

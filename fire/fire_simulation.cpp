@@ -42,27 +42,27 @@ fire_simulation::fire_simulation(std::int32_t width, std::int32_t height, const 
     flow_.high_ramp = high_ramp_.data();
 }
 
-void fire_simulation::start_colours() noexcept { start_colour_flow(flow_); }
+void fire_simulation::start_colours(random_state& starter) noexcept { start_colour_flow(flow_, starter); }
 
 void fire_simulation::start_ramps() noexcept { start_colour_ramps(flow_); }
 
-bool fire_simulation::advance(const float* samples, std::uint32_t sample_count) noexcept
+bool fire_simulation::advance(const float* samples, std::uint32_t sample_count, random_state& run_random) noexcept
 {
     if (sample_count == 0) {
         return false;
     }
     settle();  // seeding overwrites rows that the owed propagation still reads
-    // The flow draws its new targets before the noise rows: the render thread's sequence depends
-    // on this order.
+    // The flow draws its new targets before the noise rows: the run's sequence depends on this
+    // order.
     const bool palette_changed = flow_.any_flow();
     if (palette_changed) {
-        advance_colour_flow(flow_);
+        advance_colour_flow(flow_, run_random);
     }
     if (sample_count != spread_count_) {  // the host's chunks rarely change size
         sample_spread(spread_.data(), width_, sample_count);
         spread_count_ = sample_count;
     }
-    seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count, spread_.data());
+    seed_bottom_rows(heat_.data(), width_, height_, samples, sample_count, spread_.data(), run_random);
     propagation_owed_ = true;
     return palette_changed;
 }

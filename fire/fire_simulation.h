@@ -3,11 +3,11 @@
 // flow, driven in the order a run drives them. The module's render thread, `pyrelle render` and
 // the benchmark all use this one object, so they draw the same frames byte for byte.
 //
-// A run: construct, start_colours() on the thread that starts the run, start_ramps(), then on the
-// render thread per frame advance() (when it has samples), palette() when that says it changed,
-// and copy_to() into the surface. Random numbers come from the calling thread's next_random():
-// the six start colours from the starting thread's, the noise rows and later flow colours from the
-// render thread's. That split is what makes a first run in a fresh process reproducible.
+// A run: construct, start_colours() when the run starts, start_ramps(), then per frame advance()
+// (when it has samples), palette() when that says it changed, and copy_to() into the surface.
+// Random numbers come from two generators that the caller owns: the six start colours from the
+// one that starts runs, the noise rows and later flow colours from the run's own, fresh for each
+// run. With both fresh, the frames are those of the first run in a fresh process.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,19 +26,20 @@ public:
     fire_simulation(const fire_simulation&) = delete;
     fire_simulation& operator=(const fire_simulation&) = delete;
 
-    // Run start, on the starting thread: the six ramp end points and the first palette.
-    void start_colours() noexcept;
+    // Run start: the six ramp end points, drawn from `starter`, and the first palette.
+    void start_colours(random_state& starter) noexcept;
     // Run start, second step: the flow back at step 0 and the three ramps built.
     void start_ramps() noexcept;
 
     // One advancing frame from a chunk of samples: colour flow (when any anchor flows), seeding,
-    // propagation. With no samples nothing changes and nothing is drawn. Returns whether the
-    // palette changed (the caller uploads it).
+    // propagation, every random number from the run's own generator `run_random`. With no
+    // samples nothing changes and nothing is drawn. Returns whether the palette changed (the
+    // caller uploads it).
     //
     // The propagation itself waits for the next copy_to, which filters and writes the surface in
     // one pass over the field, or for the next look at heat(), whichever comes first. It draws no
     // random numbers, so where it runs changes no byte.
-    bool advance(const float* samples, std::uint32_t sample_count) noexcept;
+    bool advance(const float* samples, std::uint32_t sample_count, random_state& run_random) noexcept;
 
     // 256 entries, in the layout of the Windows PALETTEENTRY.
     const palette_entry* palette() const noexcept { return palette_.data(); }

@@ -33,7 +33,7 @@ std::uint32_t half_spread_index(std::int32_t x, std::int32_t w, std::uint32_t n)
 // the first half of the samples, row B the second, column x the same offset in each.
 template <typename Offset>
 void seed_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples, std::uint32_t n,
-               Offset offset_of) noexcept
+               Offset offset_of, random_state& random) noexcept
 {
     if (n == 0) {
         return;
@@ -47,8 +47,8 @@ void seed_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, cons
         row_a[x] = sample_byte(samples[i]);
         row_b[x] = sample_byte(second_half[i]);
     }
-    next_random_bytes(row_a + w, w);      // row h-1
-    next_random_bytes(row_a + 3 * w, w);  // row h+1
+    next_random_bytes(random, row_a + w, w);      // row h-1
+    next_random_bytes(random, row_a + 3 * w, w);  // row h+1
 }
 
 // One position of the filter: the mean of three neighbours two rows down and the byte four rows
@@ -115,10 +115,11 @@ std::size_t heat_field_bytes(std::int32_t width, std::int32_t height) noexcept
 }
 
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
-                      std::uint32_t sample_count) noexcept
+                      std::uint32_t sample_count, random_state& random) noexcept
 {
-    seed_rows(heat, width, height, samples, sample_count,
-              [=](std::int32_t x) { return half_spread_index(x, width, sample_count); });
+    seed_rows(
+        heat, width, height, samples, sample_count,
+        [=](std::int32_t x) { return half_spread_index(x, width, sample_count); }, random);
 }
 
 void sample_spread(std::uint32_t* offsets, std::int32_t width, std::uint32_t sample_count) noexcept
@@ -129,9 +130,10 @@ void sample_spread(std::uint32_t* offsets, std::int32_t width, std::uint32_t sam
 }
 
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
-                      std::uint32_t sample_count, const std::uint32_t* offsets) noexcept
+                      std::uint32_t sample_count, const std::uint32_t* offsets, random_state& random) noexcept
 {
-    seed_rows(heat, width, height, samples, sample_count, [offsets](std::int32_t x) { return offsets[x]; });
+    seed_rows(
+        heat, width, height, samples, sample_count, [offsets](std::int32_t x) { return offsets[x]; }, random);
 }
 
 void propagate_heat(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept

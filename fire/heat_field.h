@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fire/next_random.h"
+
 namespace pyrelle {
 
 // The filter needs at least one pass (height >= 4) and at least one column.
@@ -16,11 +18,11 @@ bool heat_field_size_supported(std::int32_t width, std::int32_t height) noexcept
 std::size_t heat_field_bytes(std::int32_t width, std::int32_t height) noexcept;
 
 // Writes rows h-2 .. h+1 from the samples (first half into row h-2, second half into row h) and
-// from 2 x width draws of the calling thread's next_random(). A sample becomes the low 8 bits of
-// (sample * 512) truncated to 32 bits; out-of-range values and NaN give 0. With no samples nothing
-// is written and nothing is drawn.
+// from 2 x width draws of `random`. A sample becomes the low 8 bits of (sample * 512) truncated to
+// 32 bits; out-of-range values and NaN give 0. With no samples nothing is written and nothing is
+// drawn.
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
-                      std::uint32_t sample_count) noexcept;
+                      std::uint32_t sample_count, random_state& random) noexcept;
 
 // For `sample_count` samples, the offset each column takes into each half of them (the sample
 // seed_bottom_rows picks): `width` entries. It costs a division per column, so a caller seeding
@@ -29,7 +31,7 @@ void sample_spread(std::uint32_t* offsets, std::int32_t width, std::uint32_t sam
 
 // seed_bottom_rows with the table sample_spread made for this `sample_count`.
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
-                      std::uint32_t sample_count, const std::uint32_t* offsets) noexcept;
+                      std::uint32_t sample_count, const std::uint32_t* offsets, random_state& random) noexcept;
 
 // Carries heat up two rows and cools it, in place: rows 0 .. h-3 (and column 0 of row h-2) for
 // even h, rows 0 .. h-4 (and column 0 of row h-3) for odd h. Written values never exceed 254.

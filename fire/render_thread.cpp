@@ -1,20 +1,23 @@
 #include "fire/render_thread.h"
 
+#include "fire/next_random.h"
 #include "fire/render_thread_entry.h"
 #include "fire/sample_chunk.h"
+#include "support/run_names.h"
 
 namespace pyrelle {
 namespace {
 
-constexpr wchar_t frame_timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
 constexpr LONGLONG first_expiry = -100000;  // relative, in 100 ns units: 10 ms
 
 kernel_handle manual_reset_event() { return kernel_handle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 
-// Waits and draws until the stop; the chunk's storage goes with it however the loop ends.
+// Waits and draws until the stop; the chunk's storage goes with it however the loop ends. The
+// run's generator lives here, so every run's noise starts from a fresh one.
 void render_loop(const render_thread_context& context)
 {
     sample_chunk chunk;
+    random_state run_random;
     // The stop event comes first so that it wins over a timer expiry that is due at once.
     const HANDLE waits[] = {context.stop, context.timer};
     for (;;) {
@@ -25,7 +28,7 @@ void render_loop(const render_thread_context& context)
         if (!held) {
             continue;  // dropped, not delayed
         }
-        context.painter->paint(chunk);
+        context.painter->paint(chunk, run_random);
     }
 }
 
@@ -49,7 +52,7 @@ kernel_handle open_frame_timer()
     // Auto-reset: each expiry releases one wait. The name is the timer's known identity, but a
     // timer of that name that already exists belongs to another run (a second player): sharing it
     // would split its ticks between the two render threads and hand each the other's period.
-    kernel_handle timer(::CreateWaitableTimerW(nullptr, FALSE, frame_timer_name));
+    kernel_handle timer(::CreateWaitableTimerW(nullptr, FALSE, frame_timer_name_wide.data()));
     if (timer && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         timer.reset(::CreateWaitableTimerW(nullptr, FALSE, nullptr));
     }

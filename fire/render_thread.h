@@ -26,13 +26,14 @@
 namespace pyrelle {
 
 class sample_chunk;
+struct random_state;
 
-// What draws one frame; called on the render thread while it holds the run's lock. The chunk is
-// the thread's own, reused from frame to frame. An exception ends the thread quietly: the run
-// stays up with its last picture until it is stopped.
+// What draws one frame; called on the render thread while it holds the run's lock. The chunk and
+// the generator are the thread's own, kept from frame to frame. An exception ends the thread
+// quietly: the run stays up with its last picture until it is stopped.
 class frame_painter {
 public:
-    virtual void paint(sample_chunk& chunk) = 0;
+    virtual void paint(sample_chunk& chunk, random_state& run_random) = 0;
 
 protected:
     frame_painter() = default;

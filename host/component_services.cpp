@@ -1,7 +1,7 @@
 #include "host/component_services.h"
 
 #include "fire/fire_engine.h"
-#include "fire/visualisation_toggle.h"
+#include "host/visualisation_toggle.h"
 #include "host/module_state.h"
 #include "support/credits.h"
 

@@ -23,7 +23,7 @@
 #include "host/static_service.h"
 #include "prefs/display_mode_list.h"
 #include "prefs/preferences_page.h"
-#include "support/run_window_class_name.h"
+#include "support/run_names.h"
 #include "support/utf8_string.h"
 
 namespace pyrelle::module {

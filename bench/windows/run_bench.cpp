@@ -18,7 +18,7 @@
 #include "bench/windows/bench_clock.h"
 #include "config/configuration.h"
 #include "fire/fire_engine.h"
-#include "fire/visualisation_toggle.h"
+#include "host/visualisation_toggle.h"
 #include "prefs/display_mode_list.h"
 #include "support/win32_handles.h"
 #include "tests/windows/run_harness.h"

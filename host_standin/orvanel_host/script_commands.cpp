@@ -8,7 +8,7 @@
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "shared_automation.h"
-#include "support/run_window_class_name.h"
+#include "support/run_names.h"
 
 namespace pyrelle::standin {
 namespace {

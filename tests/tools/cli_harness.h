@@ -87,6 +87,25 @@ protected:
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
 
+    // Runs a shell command line like shell(), but returns the signal that ended it (0 when it
+    // exited). A command line that ends by exec'ing the program hands this its death: a program
+    // killed by SIGTERM and one that exits with status 143 look alike to a shell's `$?`.
+    int shell_signal(const std::string& command) const
+    {
+        const std::string line = "cd " + shell_quoted(dir_) + " && export PYRELLE=" + shell_quoted(PYRELLE_PROGRAM) +
+                                 " && { " + command + "\n}";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl("/bin/bash", "bash", "-c", line.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int raw = 0;
+        if (child < 0 || ::waitpid(child, &raw, 0) != child) {
+            return -1;
+        }
+        return WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
+    }
+
     // Names in the scratch folder, the harness's own capture files left out.
     std::vector<std::string> files() const;
 

@@ -155,9 +155,9 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
 
 TEST_F(RenderCommand, CommandLineTakesBothFormsAndNamesWhatIsWrong)
 {
-    const auto r = run({"render", "--mode=16x8", "--frames=1", "--dump-heat", "heat"});
+    const auto r = run({"render", "--mode=16X8", "--frames=1", "--dump-heat", "heat"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_bytes(path("heat")).size(), heat_16x8);
+    EXPECT_EQ(read_bytes(path("heat")).size(), heat_16x8) << "either case of x";
     EXPECT_EQ(run({"--version"}).out, "pyrelle 0.93\n");
     EXPECT_EQ(run({"render", "--version"}).out, "pyrelle 0.93\n");
     EXPECT_EQ(run({"config", "write", "--version"}).out, "pyrelle 0.93\n");
@@ -167,15 +167,37 @@ TEST_F(RenderCommand, CommandLineTakesBothFormsAndNamesWhatIsWrong)
               "pyrelle render: The following argument was not expected: --bogus (try 'pyrelle render --help')\n");
 }
 
-TEST_F(RenderCommand, ProgressShowsOnlyOnATerminal)
+TEST_F(RenderCommand, ProgressShowsOnlyWhenStandardErrorIsATerminal)
 {
-    ASSERT_EQ(shell("script -qec \"$PYRELLE render --mode 16x8 --frames 30\" /dev/null > terminal"), 0);
+    // Standard error on the terminal, the report in a file: the bar shows.
+    ASSERT_EQ(shell("script -qec \"$PYRELLE render --mode 16x8 --frames 30 > report\" /dev/null > terminal"), 0);
     const std::string terminal = pyrelle::testing::read_text(path("terminal"));
     EXPECT_NE(terminal.find("\rrender [" + std::string(40, '#') + "] 30/30 frames"), std::string::npos) << terminal;
+    // Standard output on the terminal, standard error a file: no bar anywhere.
+    ASSERT_EQ(shell("script -qec \"$PYRELLE render --mode 16x8 --frames 30 2> errors\" /dev/null > terminal"), 0);
+    EXPECT_EQ(pyrelle::testing::read_text(path("terminal")).find("render ["), std::string::npos);
+    EXPECT_EQ(pyrelle::testing::read_text(path("errors")), "");
     const auto piped = run({"render", "--mode", "16x8", "--frames", "30"});
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err, "");
     EXPECT_EQ(piped.out.rfind("30 frames of 16x8 at 24 frames per second (one every 41 ms) in ", 0), 0u) << piped.out;
+}
+
+TEST_F(RenderCommand, ReportKeepsClearOfAnOutputOnStandardOutput)
+{
+    const auto r = run({"render", "--mode", "16x8", "--frames", "2", "--dump-heat", "-"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.size(), 2 * heat_16x8) << "only the heat";
+    EXPECT_EQ(r.err.rfind("wrote -\n2 frames of 16x8 at 24 frames per second", 0), 0u) << r.err;
+}
+
+TEST_F(RenderCommand, SizeExampleInTheHelpIsTheDocs)
+{
+    const std::string help = run({"render", "--help"}).out;
+    const std::string example = "640x480 in 1920x1080 is 1280x960 with bars of 320 and 60";
+    EXPECT_NE(help.find(example), std::string::npos) << help;
+    const std::string docs = pyrelle::testing::read_text(std::string(PYRELLE_SOURCE_DIR) + "/docs/tools.md");
+    EXPECT_NE(docs.find(example), std::string::npos);
 }
 
 TEST_F(RenderCommand, FirstRunIsReproducedByteForByte)
@@ -334,6 +356,7 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--audio", "missing.wav"},
         {"--audio", "-"},                        // standard input is empty
         {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
+        {"--frames", "0", "--video", "fire.mp4"},
         {"--audio", sweep},                      // not a sound file
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},

@@ -4,10 +4,8 @@
 
 #include <array>
 
-#include "tests/unit/fresh_thread.h"
 
 using namespace pyrelle;
-using pyrelle::testing::on_fresh_thread;
 
 namespace pyrelle {
 
@@ -89,11 +87,10 @@ TEST(FireRamp, ChannelsMoveIndependentlyAndTopBytesAreCleared)
 
 TEST(RandomColour, FirstDrawIsBlueThenGreenThenRed)
 {
-    on_fresh_thread([] {
-        // The first three draws from state 1 are 41 (0x29), 18467 (0x4823) and 6334 (0x18BE); only
-        // their low bytes count.
-        EXPECT_EQ(random_colour(), 0x002923BEu);
-        // The next three: 26500 (0x6784), 19169 (0x4AE1), 15724 (0x3D6C).
-        EXPECT_EQ(random_colour(), 0x0084E16Cu);
-    });
+    random_state random;
+    // The first three draws from state 1 are 41 (0x29), 18467 (0x4823) and 6334 (0x18BE); only
+    // their low bytes count.
+    EXPECT_EQ(random_colour(random), 0x002923BEu);
+    // The next three: 26500 (0x6784), 19169 (0x4AE1), 15724 (0x3D6C).
+    EXPECT_EQ(random_colour(random), 0x0084E16Cu);
 }

@@ -8,10 +8,8 @@
 
 #include "fire/heat_field.h"
 #include "fire/next_random.h"
-#include "tests/unit/fresh_thread.h"
 
 using namespace pyrelle;
-using pyrelle::testing::on_fresh_thread;
 
 namespace {
 
@@ -48,9 +46,11 @@ void record(std::vector<frame_record>& out, const bytes& heat, const palette_ent
 
 TEST(FireSimulation, FramesFollowTheRunOrderWhateverIsLookedAt)
 {
-    // By hand, on a fresh generator: the flow, then the seeding, then the reference filter.
+    // By hand: the start colours from the starting generator; the flow, then the seeding, then the
+    // reference filter, all from the run's own.
     std::vector<frame_record> expected;
-    on_fresh_thread([&] {
+    {
+        random_state starter, run_random;
         std::array<palette_entry, palette_size> palette{};
         std::array<colour, ramp_size> low{}, middle{}, high{};
         colour_flow flow;
@@ -59,48 +59,47 @@ TEST(FireSimulation, FramesFollowTheRunOrderWhateverIsLookedAt)
         flow.low_ramp = low.data();
         flow.middle_ramp = middle.data();
         flow.high_ramp = high.data();
-        start_colour_flow(flow);
+        start_colour_flow(flow, starter);
         start_colour_ramps(flow);
         bytes heat(heat_field_bytes(width, height), 0);
         for (int k = 0; k < frames; ++k) {
             const std::vector<float> samples = chunk_for(k);
             if (!samples.empty()) {
-                advance_colour_flow(flow);
+                advance_colour_flow(flow, run_random);
                 seed_bottom_rows(heat.data(), width, height, samples.data(),
-                                 static_cast<std::uint32_t>(samples.size()));
+                                 static_cast<std::uint32_t>(samples.size()), run_random);
                 propagate_heat_reference(heat.data(), width, height);
             }
             record(expected, heat, palette.data());
         }
-    });
+    }
 
     // The simulation, looked at in every order a caller may use: the copy (which also filters),
     // the field, both, or nothing before the next advance.
-    on_fresh_thread([&] {
-        fire_simulation fire(width, height, colours);
-        fire.start_colours();
-        fire.start_ramps();
-        const std::size_t pitch = static_cast<std::size_t>(width + row_skip);
-        bytes surface(pitch * static_cast<std::size_t>(height), 0xEE);
-        for (int k = 0; k < frames; ++k) {
-            const std::vector<float> samples = chunk_for(k);
-            const bool changed = fire.advance(samples.data(), static_cast<std::uint32_t>(samples.size()));
-            ASSERT_EQ(changed, !samples.empty()) << "frame " << k;
-            const frame_record& want = expected[static_cast<std::size_t>(k)];
-            if (k % 4 == 0 || k % 4 == 2) {
-                fire.copy_to(surface.data(), row_skip);
-                for (std::int32_t y = 0; y < height; ++y) {
-                    const auto row = surface.begin() + static_cast<std::ptrdiff_t>(pitch) * y;
-                    const auto field_row = want.heat.begin() + width * y;
-                    ASSERT_TRUE(std::equal(field_row, field_row + width, row)) << "frame " << k << " row " << y;
-                    ASSERT_EQ(bytes(row + width, row + static_cast<std::ptrdiff_t>(pitch)), bytes(row_skip, 0xEE));
-                }
+    random_state starter, run_random;
+    fire_simulation fire(width, height, colours);
+    fire.start_colours(starter);
+    fire.start_ramps();
+    const std::size_t pitch = static_cast<std::size_t>(width + row_skip);
+    bytes surface(pitch * static_cast<std::size_t>(height), 0xEE);
+    for (int k = 0; k < frames; ++k) {
+        const std::vector<float> samples = chunk_for(k);
+        const bool changed = fire.advance(samples.data(), static_cast<std::uint32_t>(samples.size()), run_random);
+        ASSERT_EQ(changed, !samples.empty()) << "frame " << k;
+        const frame_record& want = expected[static_cast<std::size_t>(k)];
+        if (k % 4 == 0 || k % 4 == 2) {
+            fire.copy_to(surface.data(), row_skip);
+            for (std::int32_t y = 0; y < height; ++y) {
+                const auto row = surface.begin() + static_cast<std::ptrdiff_t>(pitch) * y;
+                const auto field_row = want.heat.begin() + width * y;
+                ASSERT_TRUE(std::equal(field_row, field_row + width, row)) << "frame " << k << " row " << y;
+                ASSERT_EQ(bytes(row + width, row + static_cast<std::ptrdiff_t>(pitch)), bytes(row_skip, 0xEE));
             }
-            if (k % 4 == 1 || k % 4 == 2) {
-                ASSERT_EQ(fire.heat(), want.heat) << "frame " << k;
-            }
-            ASSERT_TRUE(std::equal(want.palette.begin(), want.palette.end(), fire.palette())) << "frame " << k;
         }
-        EXPECT_EQ(fire.heat(), expected.back().heat);
-    });
+        if (k % 4 == 1 || k % 4 == 2) {
+            ASSERT_EQ(fire.heat(), want.heat) << "frame " << k;
+        }
+        ASSERT_TRUE(std::equal(want.palette.begin(), want.palette.end(), fire.palette())) << "frame " << k;
+    }
+    EXPECT_EQ(fire.heat(), expected.back().heat);
 }

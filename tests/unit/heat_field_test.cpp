@@ -8,10 +8,8 @@
 #include <vector>
 
 #include "fire/next_random.h"
-#include "tests/unit/fresh_thread.h"
 
 using namespace pyrelle;
-using pyrelle::testing::on_fresh_thread;
 
 namespace {
 
@@ -146,7 +144,7 @@ TEST(HeatField, FilterAndFusedCopyMatchTheReferenceAtEveryWidth)
          {field_size{640, 480}, field_size{1024, 768}, field_size{1920, 1080}, field_size{720, 481}}) {
         sizes.push_back(s);
     }
-    std::uint32_t state = 7;
+    random_state state{7};
     for (const field_size s : sizes) {
         const std::int32_t skip = s.width % 3;
         const std::size_t surface_bytes = static_cast<std::size_t>((s.width + skip) * s.height);
@@ -191,13 +189,12 @@ TEST(HeatField, SampleBytesWrapModulo256)
         {4194303.5f, 0},   // 2^31 - 256 after scaling
     };
     for (const case_t& c : cases) {
-        on_fresh_thread([&] {
-            bytes heat = field(1, 4);
-            const float samples[] = {c.sample};
-            seed_bottom_rows(heat.data(), 1, 4, samples, 1);
-            EXPECT_EQ(heat[2], c.byte) << "sample " << c.sample;  // row A
-            EXPECT_EQ(heat[4], c.byte) << "sample " << c.sample;  // row B
-        });
+        random_state random;
+        bytes heat = field(1, 4);
+        const float samples[] = {c.sample};
+        seed_bottom_rows(heat.data(), 1, 4, samples, 1, random);
+        EXPECT_EQ(heat[2], c.byte) << "sample " << c.sample;  // row A
+        EXPECT_EQ(heat[4], c.byte) << "sample " << c.sample;  // row B
     }
 }
 
@@ -210,8 +207,9 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
         samples[i] = static_cast<float>(i % 256) / 512.0f;
 
     const std::int32_t w = 640, h = 480;
+    random_state random;
     bytes heat = field(w, h);
-    seed_bottom_rows(heat.data(), w, h, samples.data(), n);
+    seed_bottom_rows(heat.data(), w, h, samples.data(), n, random);
     const bytes row_a = row(heat, w, h - 2);
     const bytes row_b = row(heat, w, h);
     for (std::int32_t x = 0; x < w; ++x) {
@@ -230,7 +228,7 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     for (std::uint32_t i = 0; i < n2; ++i)
         samples2[i] = static_cast<float>(i % 256) / 512.0f;
     bytes heat2 = field(w2, h);
-    seed_bottom_rows(heat2.data(), w2, h, samples2.data(), n2);
+    seed_bottom_rows(heat2.data(), w2, h, samples2.data(), n2, random);
     EXPECT_EQ(heat2[static_cast<std::size_t>(h - 2) * w2 + 208], 636 % 256);
 }
 
@@ -241,7 +239,8 @@ TEST(HeatField, OddSampleCountsStayInsideTheSamples)
         std::vector<float> samples(n, 0.25f);
         samples.back() = 0.5f - 1.0f / 512.0f;  // byte 255
         bytes heat = field(13, 6);
-        seed_bottom_rows(heat.data(), 13, 6, samples.data(), n);
+        random_state random;
+        seed_bottom_rows(heat.data(), 13, 6, samples.data(), n, random);
         for (std::int32_t x = 0; x < 13; ++x) {
             const std::uint8_t b = heat[6 * 13 + x];
             EXPECT_TRUE(b == 128 || b == 255) << "n " << n;
@@ -255,35 +254,33 @@ TEST(HeatField, OddSampleCountsStayInsideTheSamples)
 
 TEST(HeatField, NoiseRowsTakeTwoWidthsOfDraws)
 {
-    on_fresh_thread([] {
-        const std::int32_t w = 7, h = 5;
-        const std::vector<float> silence(64, 0.0f);
-        bytes heat = field(w, h);
-        seed_bottom_rows(heat.data(), w, h, silence.data(), 64);
+    const std::int32_t w = 7, h = 5;
+    const std::vector<float> silence(64, 0.0f);
+    random_state random;
+    bytes heat = field(w, h);
+    seed_bottom_rows(heat.data(), w, h, silence.data(), 64, random);
 
-        std::uint32_t state = 1;
-        bytes noise_1, noise_2;
-        for (std::int32_t x = 0; x < w; ++x)
-            noise_1.push_back(static_cast<std::uint8_t>(next_random(state)));
-        for (std::int32_t x = 0; x < w; ++x)
-            noise_2.push_back(static_cast<std::uint8_t>(next_random(state)));
-        EXPECT_EQ(row(heat, w, h - 2), bytes(w, 0));  // silence
-        EXPECT_EQ(row(heat, w, h - 1), noise_1);
-        EXPECT_EQ(row(heat, w, h), bytes(w, 0));
-        EXPECT_EQ(row(heat, w, h + 1), noise_2);
-        EXPECT_EQ(next_random(), next_random(state)) << "exactly 2 x width draws";
-        EXPECT_EQ(row(heat, w, 0), bytes(w, 0)) << "seeding touches only the bottom rows";
-    });
+    random_state expected;
+    bytes noise_1, noise_2;
+    for (std::int32_t x = 0; x < w; ++x)
+        noise_1.push_back(static_cast<std::uint8_t>(next_random(expected)));
+    for (std::int32_t x = 0; x < w; ++x)
+        noise_2.push_back(static_cast<std::uint8_t>(next_random(expected)));
+    EXPECT_EQ(row(heat, w, h - 2), bytes(w, 0));  // silence
+    EXPECT_EQ(row(heat, w, h - 1), noise_1);
+    EXPECT_EQ(row(heat, w, h), bytes(w, 0));
+    EXPECT_EQ(row(heat, w, h + 1), noise_2);
+    EXPECT_EQ(random.value, expected.value) << "exactly 2 x width draws";
+    EXPECT_EQ(row(heat, w, 0), bytes(w, 0)) << "seeding touches only the bottom rows";
 }
 
 TEST(HeatField, NoSamplesSeedNothingAndDrawNothing)
 {
-    on_fresh_thread([] {
-        bytes heat = field(8, 6, 9);
-        seed_bottom_rows(heat.data(), 8, 6, nullptr, 0);
-        EXPECT_EQ(heat, field(8, 6, 9));
-        EXPECT_EQ(next_random(), 41u);
-    });
+    random_state random;
+    bytes heat = field(8, 6, 9);
+    seed_bottom_rows(heat.data(), 8, 6, nullptr, 0, random);
+    EXPECT_EQ(heat, field(8, 6, 9));
+    EXPECT_EQ(random.value, random_state{}.value);
 }
 
 TEST(HeatField, CopyFrameHonoursRowSkip)

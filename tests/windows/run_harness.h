@@ -13,7 +13,7 @@
 #include "fire/fire_engine.h"
 #include "fire/fire_palette.h"
 #include "fire/run_window_class.h"
-#include "support/run_window_class_name.h"
+#include "support/run_names.h"
 #include "support/utf8_string.h"
 #include "tests/windows/test_registry.h"
 

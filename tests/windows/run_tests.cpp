@@ -23,8 +23,9 @@
 #include "bench/windows/bench_clock.h"
 #include "config/configuration.h"
 #include "fire/fire_engine.h"
-#include "fire/visualisation_toggle.h"
+#include "host/visualisation_toggle.h"
 #include "prefs/display_mode_list.h"
+#include "support/run_names.h"
 #include "support/win32_handles.h"
 #include "tests/windows/child_process.h"
 #include "tests/windows/run_harness.h"
@@ -38,7 +39,7 @@ using test::pump_messages;
 using inspect = fire_engine_inspector;
 
 const wchar_t* const run_class = run_window_class_name_wide.data();
-constexpr wchar_t timer_name[] = L"{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
+const wchar_t* const timer_name = frame_timer_name_wide.data();
 
 bool all_zero(const std::vector<std::uint8_t>& bytes)
 {
@@ -768,17 +769,6 @@ TEST(FireEngine, IdleEngineTearsDownAndClosesHarmlessly)
     EXPECT_FALSE(engine.paused());
     engine.set_paused(true);
     EXPECT_TRUE(engine.paused());
-}
-
-TEST(TimerPeriod, UsesTheStoredRateOnlyWithin1To1000)
-{
-    const struct {
-        std::int32_t rate;
-        std::int32_t period_ms;
-    } cases[] = {{24, 41}, {30, 33}, {1, 1000}, {1000, 1}, {0, 41}, {-1, 41}, {1001, 41}, {INT_MIN, 41}, {INT_MAX, 41}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(timer_period_ms(c.rate), c.period_ms) << c.rate;
-    }
 }
 
 TEST(DisplayModeDrawable, NeedsOneBytePerPixelAndHeightFour)

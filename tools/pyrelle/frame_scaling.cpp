@@ -16,6 +16,20 @@ frame_placement place_frame(picture_size frame, picture_size picture)
     return p;
 }
 
+std::string describe_placement(picture_size frame, picture_size picture)
+{
+    const frame_placement p = place_frame(frame, picture);
+    const auto size = [](std::int32_t width, std::int32_t height) {
+        return std::to_string(width) + "x" + std::to_string(height);
+    };
+    std::string text = size(frame.width, frame.height) + " in " + size(picture.width, picture.height) + " is " +
+                       size(frame.width * p.factor, frame.height * p.factor);
+    if (!p.has_bars(frame)) {
+        return text + " with no bars";
+    }
+    return text + " with bars of " + std::to_string(p.left) + " and " + std::to_string(p.top);
+}
+
 void scale_frame(const std::uint8_t* frame_pixels, picture_size frame, std::size_t pixel_bytes,
                  const frame_placement& placement, const std::uint8_t* bar_pixel, std::uint8_t* picture_pixels)
 {

@@ -5,6 +5,7 @@
 // buffers of packed rows (no padding), for palette indices and RGB alike.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "fire/fire_palette.h"
 
@@ -33,6 +34,11 @@ struct frame_placement {
 // Requires picture.width >= frame.width and picture.height >= frame.height, both frame sides >= 1.
 // An odd leftover puts the extra bar column or row on the right or at the bottom.
 frame_placement place_frame(picture_size frame, picture_size picture);
+
+// The placement in words, as the help and the docs give it: "640x480 in 1920x1080 is 1280x960
+// with bars of 320 and 60" (the left and the top bar; the right and bottom ones match them or are
+// one pixel wider), or "... with no bars".
+std::string describe_placement(picture_size frame, picture_size picture);
 
 // Writes the whole picture (placement.picture, `pixel_bytes` per pixel) into `picture_pixels`:
 // the frame's pixels replicated where placement puts them, `bar_pixel` (pixel_bytes) elsewhere.

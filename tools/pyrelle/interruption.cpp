@@ -11,11 +11,11 @@ namespace pyrelle::tools {
 namespace {
 
 // Read by the handler on whichever thread the signal lands: lock-free atomics are safe there, and
-// the release/acquire pair makes `worker` visible before `have_worker` says it may be used.
+// the release/acquire pair makes `guarded` visible before `have_guarded` says it may be used.
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 std::atomic<int> received{0};
-std::atomic<bool> have_worker{false};
-pthread_t worker;
+std::atomic<bool> have_guarded{false};
+pthread_t guarded;
 
 // What each signal did before the guard; put back when it ends.
 struct sigaction previous_int {};
@@ -25,8 +25,9 @@ struct sigaction previous_pipe {};
 void note(int signal_number)
 {
     received.store(signal_number);
-    if (have_worker.load(std::memory_order_acquire) && !pthread_equal(pthread_self(), worker))
-        pthread_kill(worker, signal_number);
+    if (have_guarded.load(std::memory_order_acquire) && !pthread_equal(pthread_self(), guarded)) {
+        pthread_kill(guarded, signal_number);
+    }
 }
 
 // Notes the signal, unless whoever started us asked for it to be ignored (nohup, a background
@@ -47,6 +48,8 @@ void note_unless_ignored(int signal_number, struct sigaction& previous)
 
 interruption_guard::interruption_guard()
 {
+    guarded = pthread_self();
+    have_guarded.store(true, std::memory_order_release);
     note_unless_ignored(SIGINT, previous_int);
     note_unless_ignored(SIGTERM, previous_term);
     // A reader that goes away (`| head`, a FIFO's reader closing) then fails the write with EPIPE,
@@ -62,15 +65,8 @@ interruption_guard::~interruption_guard()
     sigaction(SIGPIPE, &previous_pipe, nullptr);
     sigaction(SIGTERM, &previous_term, nullptr);
     sigaction(SIGINT, &previous_int, nullptr);
+    have_guarded.store(false);
 }
-
-interruptible_thread::interruptible_thread()
-{
-    worker = pthread_self();
-    have_worker.store(true, std::memory_order_release);
-}
-
-interruptible_thread::~interruptible_thread() { have_worker.store(false); }
 
 int interruption_signal() noexcept { return received.load(); }
 

@@ -6,24 +6,16 @@ namespace pyrelle::tools {
 
 // From construction to destruction the two signals are noted, and system calls they interrupt
 // fail with EINTR instead of going on, so a wait for a FIFO's reader ends too; a signal that was
-// ignored when the guard began stays ignored. SIGPIPE is ignored meanwhile, so a write to a reader
-// that went away fails with EPIPE. The destructor puts back what each signal did before.
+// ignored when the guard began stays ignored. A signal that lands on another thread (an encoder's)
+// is passed on to the thread that made the guard, which renders and writes, so that a write it is
+// blocked in returns. SIGPIPE is ignored meanwhile, so a write to a reader that went away fails
+// with EPIPE. The destructor puts back what each signal did before.
 class interruption_guard {
 public:
     interruption_guard();
     ~interruption_guard();
     interruption_guard(const interruption_guard&) = delete;
     interruption_guard& operator=(const interruption_guard&) = delete;
-};
-
-// While one of these lives, a signal that lands on another thread (an encoder's, the waiting
-// main thread) is passed on to the thread that made it, so that a write it is blocked in returns.
-class interruptible_thread {
-public:
-    interruptible_thread();
-    ~interruptible_thread();
-    interruptible_thread(const interruptible_thread&) = delete;
-    interruptible_thread& operator=(const interruptible_thread&) = delete;
 };
 
 // The signal that arrived, or 0.

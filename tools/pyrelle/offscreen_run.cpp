@@ -2,10 +2,10 @@
 
 namespace pyrelle::tools {
 
-offscreen_run::offscreen_run(const run_settings& s)
-    : fire_(s.width, s.height, fire_colours{s.low, s.middle, s.high, s.low_flow, s.middle_flow, s.high_flow})
+offscreen_run::offscreen_run(const fire_settings& settings, random_state& starter)
+    : fire_(settings.width, settings.height, settings.colours())
 {
-    fire_.start_colours();
+    fire_.start_colours(starter);
     fire_.start_ramps();
 }
 
@@ -15,7 +15,7 @@ bool offscreen_run::frame(const float* samples, std::uint32_t count, bool have_a
     if (!have_audio || count == 0) {
         return false;
     }
-    fire_.advance(samples, count);
+    fire_.advance(samples, count, run_random_);
     return true;
 }
 

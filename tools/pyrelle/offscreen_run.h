@@ -2,30 +2,22 @@
 // The fire of one full-screen run, without a screen: the heat field, the palette and the colour
 // flow as the module's run holds them, advanced frame by frame as its render thread does.
 //
-// Construction draws the six start colours on the constructing thread; frame() must then be called
-// from one other thread, the "render thread", whose own generator supplies the noise rows and every
-// later flow colour. That split is what makes the output equal the module's first run in a process.
+// The start colours come from `starter`, the generator of whoever starts runs; the noise rows and
+// every later flow colour from the run's own, fresh generator. With a fresh starter the output is
+// the module's first run in a process.
 #include <cstdint>
 #include <vector>
 
+#include "fire/fire_settings.h"
 #include "fire/fire_simulation.h"
+#include "fire/next_random.h"
 
 namespace pyrelle::tools {
 
-struct run_settings {
-    std::int32_t width = 640;
-    std::int32_t height = 480;
-    colour low = 0x00000000;
-    colour middle = 0x000000FF;
-    colour high = 0x003EFFFF;
-    bool low_flow = false;
-    bool middle_flow = false;
-    bool high_flow = false;
-};
-
 class offscreen_run {
 public:
-    explicit offscreen_run(const run_settings& settings);
+    // Uses the settings' mode and colours (the frame rate is the caller's to keep).
+    offscreen_run(const fire_settings& settings, random_state& starter);
     offscreen_run(const offscreen_run&) = delete;
     offscreen_run& operator=(const offscreen_run&) = delete;
 
@@ -43,6 +35,7 @@ public:
 
 private:
     fire_simulation fire_;
+    random_state run_random_;
 };
 
 }  // namespace pyrelle::tools

@@ -9,13 +9,9 @@
 #include <cstddef>
 #include <string>
 
+#include "tools/pyrelle/posix_file.h"
+
 namespace pyrelle::tools {
-
-// Throws std::runtime_error "WHAT 'PATH': REASON", REASON the text of the errno value `error`.
-[[noreturn]] void fail_on_file(const std::string& what, const std::string& path, int error);
-
-// Writes all `size` bytes to `fd`, or throws naming `path` ("cannot write 'PATH': ...").
-void write_all(int fd, const void* data, std::size_t size, const std::string& path);
 
 class output_file {
 public:
@@ -27,7 +23,7 @@ public:
     output_file& operator=(const output_file&) = delete;
 
     const std::string& path() const { return path_; }
-    int descriptor() const { return fd_; }
+    int descriptor() const { return fd_.get(); }
     // Only a temporary regular file can be sought in; a straight-through output cannot.
     bool seekable() const { return !temporary_.empty(); }
 
@@ -43,13 +39,10 @@ public:
     void commit();
 
 private:
-    void close_descriptor() noexcept;
-
     std::string path_;       // as the user gave it
     std::string target_;     // what commit() replaces (the link's target for a link)
     std::string temporary_;  // empty when written straight through
-    int fd_ = -1;
-    bool close_fd_ = false;  // standard output is not ours to close
+    unique_fd fd_;           // for "-", a copy of standard output's, so it is ours to close
 };
 
 }  // namespace pyrelle::tools

@@ -12,7 +12,7 @@
 #include <stdexcept>
 
 #include "tools/pyrelle/frame_file_name.h"
-#include "tools/pyrelle/output_file.h"
+#include "tools/pyrelle/posix_file.h"
 
 namespace fs = std::filesystem;
 
@@ -59,20 +59,19 @@ void png_folder::write(std::uint32_t frame, const std::vector<std::uint8_t>& png
 {
     const std::string staged = frame_path(staging_, frame);
     const std::string shown = frame_path(dir_, frame);  // what the user will find
-    const int fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
+    unique_fd file(::open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!file) {
         fail("cannot write", shown, errno);
+    }
     try {
-        write_all(fd, png.data(), png.size(), shown);
+        write_all(file.get(), png.data(), png.size(), shown);
+        if (const int error = file.close(); error != 0) {
+            fail("cannot write", shown, error);
+        }
     } catch (...) {
-        ::close(fd);
+        file.reset();
         ::unlink(staged.c_str());
         throw;
-    }
-    if (::close(fd) != 0) {
-        const int reason = errno;
-        ::unlink(staged.c_str());
-        fail("cannot write", shown, reason);
     }
     frames_ = frame + 1;
 }
@@ -80,14 +79,13 @@ void png_folder::write(std::uint32_t frame, const std::vector<std::uint8_t>& png
 void png_folder::flush()
 {
     // One sync of the file system instead of one per frame: hundreds of fsyncs cost seconds.
-    const int fd = ::open(staging_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const unique_fd folder(::open(staging_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder) {
         fail("cannot write into folder", dir_, errno);
-    const int synced = ::syncfs(fd);
-    const int reason = errno;
-    ::close(fd);
-    if (synced != 0)
-        fail("cannot write into folder", dir_, reason);
+    }
+    if (::syncfs(folder.get()) != 0) {
+        fail("cannot write into folder", dir_, errno);
+    }
 }
 
 void png_folder::commit()

@@ -4,11 +4,13 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
-#include "config/configuration.h"
 #include "audio/demo_track.h"
+#include "config/configuration.h"
+#include "fire/fire_settings.h"
+#include "fire/frame_rate.h"
+#include "fire/next_random.h"
 #include "tools/pyrelle/audio_feed.h"
 #include "tools/pyrelle/commands.h"
 #include "tools/pyrelle/config_file.h"
@@ -22,19 +24,16 @@
 namespace pyrelle::tools {
 namespace {
 
-constexpr std::int32_t default_frame_rate = 24;
-
-struct resolved_render {
-    run_settings run;
-    std::int32_t frame_rate = default_frame_rate;
-
-    // The module's timer period, whole milliseconds.
-    std::uint32_t period_ms() const { return static_cast<std::uint32_t>(1000 / frame_rate); }
-};
+// The module's timer period, whole milliseconds, for the run's frame rate.
+std::uint32_t period_ms(const fire_settings& settings)
+{
+    return static_cast<std::uint32_t>(timer_period_ms(settings.frame_rate));
+}
 
 // Stored settings first, explicit options over them: what a user who points at their player's
-// blob and then tries one colour expects.
-resolved_render resolve(const render_options& options)
+// blob and then tries one colour expects. A stored frame rate that a run cannot serve runs at the
+// default, as in the module.
+fire_settings resolve(const render_options& options)
 {
     configuration stored;
     if (!options.config_file.empty()) {
@@ -43,22 +42,20 @@ resolved_render resolve(const render_options& options)
             throw usage_error(error);
         }
     }
-    resolved_render r;
-    r.run.width = options.width;
-    r.run.height = options.height;
-    r.run.low = options.low.value_or(static_cast<colour>(stored.low_colour.value));
-    r.run.middle = options.middle.value_or(static_cast<colour>(stored.middle_colour.value));
-    r.run.high = options.high.value_or(static_cast<colour>(stored.high_colour.value));
-    const flow_switches stored_flow{stored.low_flow.is_set(), stored.middle_flow.is_set(), stored.high_flow.is_set()};
-    const flow_switches flow = options.flow.value_or(stored_flow);
-    r.run.low_flow = flow.low;
-    r.run.middle_flow = flow.middle;
-    r.run.high_flow = flow.high;
-    // A stored rate the module could not divide by runs at the default, as the module does.
-    const std::int32_t stored_rate = stored.frame_rate.value;
-    r.frame_rate =
-        options.frame_rate.value_or(stored_rate >= 1 && stored_rate <= 1000 ? stored_rate : default_frame_rate);
-    return r;
+    fire_settings run = stored_fire_settings(stored);
+    run.width = options.width;
+    run.height = options.height;
+    run.bits_per_pixel = 8;
+    run.low_colour = options.low.value_or(run.low_colour);
+    run.middle_colour = options.middle.value_or(run.middle_colour);
+    run.high_colour = options.high.value_or(run.high_colour);
+    if (options.flow) {
+        run.low_flow = options.flow->low;
+        run.middle_flow = options.flow->middle;
+        run.high_flow = options.flow->high;
+    }
+    run.frame_rate = usable_frame_rate(options.frame_rate.value_or(run.frame_rate));
+    return run;
 }
 
 // Before any input is read or output begun, so that a slip of the keyboard costs nothing.
@@ -97,30 +94,18 @@ void open_audio(const render_options& options, std::uint32_t period_ms, render_a
     audio.feed = make_timed_feed(audio.song, period_ms);
 }
 
-// The render runs on a thread of its own, as the module's render thread does: its own generator
-// starts at 1. SIGINT and SIGTERM are passed on to it, so that a write blocked on a FIFO returns.
+// Stops between frames when a signal arrived; the caller then removes what was begun.
 void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, std::uint32_t frames)
 {
-    std::exception_ptr failure;
-    std::thread render_thread([&] {
-        try {
-            const interruptible_thread interruptible;
-            progress_bar progress(frames);
-            std::vector<float> chunk;
-            for (std::uint32_t k = 0; k < frames && interruption_signal() == 0; ++k) {
-                const bool have_audio = audio.chunk_for_frame(k, chunk);
-                run.frame(chunk.data(), static_cast<std::uint32_t>(chunk.size()), have_audio);
-                outputs.add_frame(run.heat(), run.palette());
-                progress.update(k + 1);
-            }
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    render_thread.join();
+    progress_bar progress(frames);
+    std::vector<float> chunk;
+    for (std::uint32_t k = 0; k < frames && interruption_signal() == 0; ++k) {
+        const bool have_audio = audio.chunk_for_frame(k, chunk);
+        run.frame(chunk.data(), static_cast<std::uint32_t>(chunk.size()), have_audio);
+        outputs.add_frame(run.heat(), run.palette());
+        progress.update(k + 1);
+    }
     stop_if_interrupted();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 }  // namespace
@@ -128,9 +113,10 @@ void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, 
 
 int run_render_command(int argc, char** argv)
 {
+    using namespace pyrelle;
     using namespace pyrelle::tools;
     render_options options;
-    resolved_render settings;
+    fire_settings settings;
     render_audio audio;
     std::uint32_t frames = 0;
     try {
@@ -139,7 +125,7 @@ int run_render_command(int argc, char** argv)
         }
         refuse_shared_files(options);
         settings = resolve(options);
-        open_audio(options, settings.period_ms(), audio);
+        open_audio(options, period_ms(settings), audio);
         frames = options.frames.value_or(audio.feed->frame_count());
         if (frames == 0 && !(options.video_file.empty() && options.gif_file.empty())) {
             throw usage_error("a video or GIF needs at least one frame, and this render has none");
@@ -158,7 +144,7 @@ int run_render_command(int argc, char** argv)
     try {
         outputs =
             std::make_unique<frame_outputs>(paths,
-                                            frame_format{settings.run.width, settings.run.height, settings.period_ms(),
+                                            frame_format{settings.width, settings.height, period_ms(settings),
                                                          options.size.value_or(picture_size{})},
                                             options.raw_samples_file.empty() ? &audio.song : nullptr);
     } catch (const std::exception& e) {
@@ -171,16 +157,16 @@ int run_render_command(int argc, char** argv)
 
     try {
         const auto started = std::chrono::steady_clock::now();
-        // Run start happens on this thread: it draws the six start colours from this thread's
-        // generator before the render thread exists.
-        offscreen_run run(settings.run);
+        // Both generators fresh: the module's first run in a process.
+        random_state starter;
+        offscreen_run run(settings, starter);
         draw_frames(run, *audio.feed, *outputs, frames);
         for (const std::string& path : outputs->commit()) {
             std::fprintf(report, "wrote %s\n", path.c_str());
         }
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
         std::fprintf(report, "%u frames of %dx%d at %d frames per second (one every %u ms) in %.2f s\n", frames,
-                     settings.run.width, settings.run.height, settings.frame_rate, settings.period_ms(), took.count());
+                     settings.width, settings.height, settings.frame_rate, period_ms(settings), took.count());
         return 0;
     } catch (const std::exception& e) {
         outputs.reset();

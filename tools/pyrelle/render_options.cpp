@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "fire/frame_rate.h"
 #include "fire/heat_field.h"
 #include "support/colour_text.h"
 #include "tools/pyrelle/command_line.h"
@@ -9,7 +10,13 @@
 namespace pyrelle::tools {
 namespace {
 
-const char render_usage[] =
+// The --size example is worked out by the code that places the pictures, so it cannot go stale.
+const picture_size size_example_frame{640, 480};
+const picture_size size_example_picture{1920, 1080};
+
+std::string render_usage()
+{
+    return std::string(
     "usage: pyrelle render [--mode WxH] [--frames N] [--frame-rate F]\n"
     "                      [--audio FILE | --raw-samples FILE --chunk N]\n"
     "                      [--config FILE] [--low C] [--middle C] [--high C] [--flow LIST]\n"
@@ -55,9 +62,9 @@ const char render_usage[] =
     "                       are replaced, other files left alone\n"
     "  --size WxH           the video's, GIF's and PNGs' picture size, at least the mode's (even\n"
     "                       for a video): each pixel of the fire becomes a square of the largest\n"
-    "                       whole size that fits, centred between black bars (640x480 in\n"
-    "                       1920x1080: 1440x1080 and two bars of 240); the fire still runs at\n"
-    "                       --mode (default: the mode's size)\n"
+    "                       whole size that fits, centred between black bars, so\n"
+    "                       ") + describe_placement(size_example_frame, size_example_picture) + std::string(";\n"
+    "                       the fire still runs at --mode (default: the mode's size)\n"
     "  --dump-heat FILE     after every frame, the whole heat field: width x (height + 2) bytes\n"
     "  --dump-palette FILE  after every frame, the 256 palette entries: 1024 bytes\n"
     "                       (red, green, blue, flags)\n"
@@ -72,7 +79,8 @@ const char render_usage[] =
     "  --version            show the program's version\n"
     "\n"
     "Exit status: 0 done, 1 failed while writing, 2 bad options or unreadable input (no output\n"
-    "file is left behind), 130 or 143 interrupted by SIGINT or SIGTERM.\n";
+    "file is left behind), 130 or 143 interrupted by SIGINT or SIGTERM.\n");
+}
 
 // Large enough for any real display, small enough that the buffers stay allocatable.
 constexpr std::uint32_t max_mode_side = 16384;
@@ -159,7 +167,8 @@ void check_picture_size(const render_options& options)
 std::optional<int> parse_render_options(int argc, char** argv, render_options& options)
 {
     CLI::App app("", "pyrelle render");
-    set_up_command(app, render_usage);
+    const std::string usage = render_usage();
+    set_up_command(app, usage.c_str());
     app.add_option_function<std::string>("--mode", [&](const std::string& v) { parse_mode(v, options); })
         ->type_name("WxH");
     app.add_option_function<std::uint32_t>("--frames", [&](std::uint32_t v) { options.frames = v; })
@@ -167,7 +176,7 @@ std::optional<int> parse_render_options(int argc, char** argv, render_options& o
         ->check(CLI::Range(0u, 10'000'000u));
     app.add_option_function<std::int32_t>("--frame-rate", [&](std::int32_t v) { options.frame_rate = v; })
         ->type_name("F")
-        ->check(CLI::Range(1, 1000));
+        ->check(CLI::Range(min_frame_rate, max_frame_rate));
     CLI::Option* audio = app.add_option("--audio", options.audio_file)->type_name("FILE");
     CLI::Option* raw = app.add_option("--raw-samples", options.raw_samples_file)->type_name("FILE");
     CLI::Option* chunk = app.add_option("--chunk", options.chunk)->type_name("N")->check(CLI::Range(1u, 1u << 24));

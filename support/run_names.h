@@ -1,7 +1,8 @@
 #pragma once
-// The class name of the run's full-screen window: the module registers its window class under it,
-// and whoever looks for a run's window from outside (the stand-in player's script, the tests)
-// finds the window by it. It is the window's identity toward other programs, so it never changes.
+// The names by which other programs know a run: its full-screen window's class, which the module
+// registers and whoever looks for a run's window from outside (the stand-in player's script, the
+// tests) finds the window by, and its frame timer's. They are identities toward other programs, so
+// they never change.
 #include <array>
 #include <cstddef>
 
@@ -24,5 +25,9 @@ constexpr std::array<wchar_t, size> widened(const char (&ascii)[size]) noexcept
 // The same name for the wide Win32 calls (the name is plain ASCII), terminator included.
 inline constexpr std::array<wchar_t, sizeof(run_window_class_name)> run_window_class_name_wide =
     detail::widened(run_window_class_name);
+
+// The waitable timer that paces a run's frames (a second run beside it takes a private one).
+inline constexpr char frame_timer_name[] = "{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
+inline constexpr std::array<wchar_t, sizeof(frame_timer_name)> frame_timer_name_wide = detail::widened(frame_timer_name);
 
 }  // namespace pyrelle
