@@ -21,7 +21,6 @@ set(CMAKE_CXX_COMPILER_TARGET ${target})
 set(CMAKE_RC_COMPILER llvm-rc-19)
 set(CMAKE_AR llvm-ar-19 CACHE FILEPATH "")
 set(CMAKE_RANLIB llvm-ranlib-19 CACHE FILEPATH "")
-set(CMAKE_LINKER lld-link-19 CACHE FILEPATH "")
 
 # Headers in this order: the vcruntime stand-ins and libc++'s configuration, libc++, where Wine's
 # C headers fall short of the UCRT's, clang's own, Wine's C runtime, Wine's Windows headers.
@@ -38,10 +37,11 @@ set(CMAKE_C_FLAGS_INIT "${common_flags}")
 set(CMAKE_CXX_FLAGS_INIT "${common_flags}")
 set(CMAKE_RC_FLAGS_INIT "-I ${PYRELLE_MSVC_SYSROOT}/include/windows -I ${PYRELLE_MSVC_SYSROOT}/include/msvcrt")
 
-# lld-link (CMake asks clang for it; clang-19 runs the lld-link beside it), the sysroot's import libraries and none of the default libraries that the objects
-# name (Microsoft's runtime libraries): platform/msvc and Wine's DLLs stand in for them. /safeseh is what Microsoft's
-# linker does by default for this machine; lld-link makes it an error when an object cannot take
-# part, which is the check this build wants.
+# lld-link (CMake asks clang for it, and clang-19 runs the lld-link beside it), the sysroot's import
+# libraries, and none of the default libraries that the objects name (Microsoft's runtime
+# libraries): platform/msvc and Wine's DLLs stand in for them. /safeseh is what Microsoft's linker
+# does by default for this machine; lld-link makes it an error when an object cannot take part,
+# which is the check this build wants.
 set(link_flags "-Xlinker /libpath:${PYRELLE_MSVC_SYSROOT}/lib")
 string(APPEND link_flags " -Xlinker /nodefaultlib -Xlinker /safeseh -Xlinker /dynamicbase -Xlinker /nxcompat -Xlinker /opt:ref,icf")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${link_flags}")

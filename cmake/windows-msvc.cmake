@@ -4,14 +4,7 @@
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# Tests that run a Windows program do so under Wine (CMAKE_CROSSCOMPILING_EMULATOR); on a machine
-# whose kernel runs no 32-bit programs scripts/wine-run exits 77, which CTest reports as skipped.
-function(pyrelle_skip_tests_without_wine)
-  get_property(tests DIRECTORY PROPERTY TESTS)
-  if(tests)
-    set_tests_properties(${tests} PROPERTIES SKIP_RETURN_CODE 77)
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/wine_tests.cmake)
 
 add_subdirectory(platform/msvc)
 link_libraries(pyrelle_msvc_platform)

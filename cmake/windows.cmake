@@ -2,18 +2,9 @@
 # under Wine. Every program and DLL lands in one folder beside the compiler's runtime DLLs, which
 # they share so that C++ exceptions can cross between the module and its host.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-
-# Every test here that runs a Windows program does so under Wine, which needs a machine whose
-# kernel runs 32-bit programs. Where it does not, scripts/wine-run and the e2e scripts exit 77
-# (scripts/wine-usable), which CTest reports as skipped, never as passed. Called at the end of a
-# folder's CMakeLists.txt, for that folder's tests.
-function(pyrelle_skip_tests_without_wine)
-  get_property(tests DIRECTORY PROPERTY TESTS)
-  if(tests)
-    set_tests_properties(${tests} PROPERTIES SKIP_RETURN_CODE 77)
-  endif()
-endfunction()
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+include(${CMAKE_CURRENT_LIST_DIR}/wine_tests.cmake)
 
 # The compiler knows where its DLLs are on Debian; MSYS2 keeps them beside the compiler.
 set(PYRELLE_RUNTIME_DLLS)
