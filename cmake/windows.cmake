@@ -2,18 +2,9 @@
 # under Wine. Every program and DLL lands in one folder beside the compiler's runtime DLLs, which
 # they share so that C++ exceptions can cross between the module and its host.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-
-# Every test here that runs a Windows program does so under Wine, which needs a machine whose
-# kernel runs 32-bit programs. Where it does not, scripts/wine-run and the e2e scripts exit 77
-# (scripts/wine-usable), which CTest reports as skipped, never as passed. Called at the end of a
-# folder's CMakeLists.txt, for that folder's tests.
-function(pyrelle_skip_tests_without_wine)
-  get_property(tests DIRECTORY PROPERTY TESTS)
-  if(tests)
-    set_tests_properties(${tests} PROPERTIES SKIP_RETURN_CODE 77)
-  endif()
-endfunction()
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+include(${CMAKE_CURRENT_LIST_DIR}/wine_tests.cmake)
 
 # The compiler knows where its DLLs are on Debian; MSYS2 keeps them beside the compiler.
 set(PYRELLE_RUNTIME_DLLS)
@@ -50,26 +41,8 @@ add_subdirectory(host_standin/shared)
 # ---- The module -----------------------------------------------------------------------------
 # Its code is one object library, linked into pyrelle.dll and, unchanged, into the Windows tests
 # that look inside it.
-add_library(pyrelle_module_objects OBJECT
-  # host binding
-  host/module_state.cpp
-  host/module_entry.cpp
-  host/service_lookup.cpp
-  host/component_services.cpp
-  host/visualisation_toggle.cpp
-  # fire engine run
-  fire/sample_chunk.cpp
-  fire/step_result.cpp
-  fire/display_session.cpp
-  fire/render_thread.cpp
-  fire/render_thread_entry.cpp
-  fire/fire_run.cpp
-  fire/fire_engine.cpp
-  fire/run_window_class.cpp
-  # preferences
-  prefs/mode_enumeration.cpp
-  prefs/preferences_page.cpp
-)
+include(${CMAKE_CURRENT_LIST_DIR}/module_sources.cmake)
+add_library(pyrelle_module_objects OBJECT ${PYRELLE_MODULE_SOURCES})
 target_link_libraries(pyrelle_module_objects PUBLIC pyrelle_core shared_import ddraw dxguid)
 target_compile_definitions(pyrelle_module_objects PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 

@@ -2,8 +2,16 @@
 // The objects that the module and the Orvanel host exchange. Each is a table of numbered
 // operations; the slot order of every virtual table below is the contract with the host, so no
 // operation may be added, removed or reordered, and none of these classes has a virtual
-// destructor (each side frees only its own objects). Both sides are built with the same compiler
-// and runtime, so ordinary single-inheritance virtual tables line up.
+// destructor (each side frees only its own objects).
+//
+// What the two sides must agree on is the C++ ABI, not the compiler: the layout of these virtual
+// tables, how a member function returns a GUID by value (Microsoft's ABI passes `this` first and
+// the result's address second; GCC's mingw-w64 ABI swaps them), and how exceptions travel. The
+// module throws only classes derived from std::exception, so the host must catch through the same
+// std::exception and the same unwinding: a host built with Microsoft's compiler needs the module
+// built for the Microsoft ABI (the `windows` preset: SEH-based exceptions, Microsoft's
+// std::exception layout, Microsoft's runtime DLLs); the stand-in built by mingw-w64 GCC needs the
+// GCC build (`win32`), whose exceptions cross through the GCC runtime DLLs the two share.
 //
 // A counted reference that one side hands the other *by value* (a track, a command callback)
 // travels as a plain `service_base*` carrying one reference, which the receiver releases before
