@@ -363,12 +363,17 @@ TEST(RenderMemory, APipedSongIsReadAsTheFramesNeedIt)
     EXPECT_LT(long_song - short_song, 16 * 1024) << short_song << " kB for 10 s, " << long_song << " kB for 15 min";
 }
 
-TEST_F(RenderCommand, EndlessRawSamplesEndAtTheFramesAsked)
+TEST_F(RenderCommand, EndlessInputsEndAtTheFramesAsked)
 {
     const auto r = run({"render", "--mode", "16x8", "--raw-samples", "/dev/zero", "--chunk", "64", "--frames", "100",
                         "--dump-heat", "heat"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_bytes(path("heat")).size(), 100 * heat_16x8);
+    // An endless song through a pipe starts at once and ends at the frames asked.
+    ASSERT_EQ(shell("ffmpeg -v quiet -f lavfi -i sine -f wav - | timeout 60 $PYRELLE render --mode 16x8 --audio - "
+                    "--frames 50 --dump-heat piped.heat"),
+              0);
+    EXPECT_EQ(read_bytes(path("piped.heat")).size(), 50 * heat_16x8);
 }
 
 TEST_F(RenderCommand, DemoTrackRendersWithoutAnyInput)
