@@ -61,8 +61,9 @@ TEST(TimedFeed, SinkGetsEverySampleOnceEvenWhenFramesOutlastTheirChunk)
     pcm_audio song;
     song.sample_rate = 1000;
     song.channels = 1;
-    for (int i = 1; i <= 17000; ++i)
+    for (int i = 1; i <= 17000; ++i) {
         song.samples.push_back(static_cast<float>(i));
+    }
     const auto feed = pyrelle::tools::make_timed_feed(song, 5000);
     std::vector<float> heard;
     feed->send_samples_to([&](const float* s, std::size_t n) { heard.insert(heard.end(), s, s + n); });

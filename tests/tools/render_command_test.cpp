@@ -152,8 +152,9 @@ bytes colour_of(const bytes& dump, std::size_t k, std::size_t i)
 long peak_memory_kb_piping(int seconds)
 {
     int pipe_ends[2];
-    if (::pipe(pipe_ends) != 0)
+    if (::pipe(pipe_ends) != 0) {
         return -1;
+    }
     const pid_t child = ::fork();
     if (child == 0) {
         ::dup2(pipe_ends[0], STDIN_FILENO);
@@ -162,31 +163,39 @@ long peak_memory_kb_piping(int seconds)
         // The sanitizer's quarantine holds freed blocks back, which is not the program's memory.
         const char* sanitizer = std::getenv("ASAN_OPTIONS");
         ::setenv("ASAN_OPTIONS", (std::string(sanitizer ? sanitizer : "") + ":quarantine_size_mb=4").c_str(), 1);
-        ::execl(PYRELLE_PROGRAM, PYRELLE_PROGRAM, "render", "--mode", "16x8", "--audio", "-", static_cast<char*>(nullptr));
+        ::execl(PYRELLE_PROGRAM, PYRELLE_PROGRAM, "render", "--mode", "16x8", "--audio", "-",
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(pipe_ends[0]);
     std::signal(SIGPIPE, SIG_IGN);
     const std::uint32_t frames = 44100u * static_cast<std::uint32_t>(seconds), data = frames * 4;
-    auto le32 = [](std::uint32_t v) { return std::vector<std::uint8_t>{std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)}; };
+    auto le32 = [](std::uint32_t v) {
+        return std::vector<std::uint8_t>{std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                                         std::uint8_t(v >> 24)};
+    };
     bytes header = {'R', 'I', 'F', 'F'};
-    for (const auto& part : {le32(36 + data), bytes{'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}, le32(16),
-                             bytes{1, 0, 2, 0}, le32(44100), le32(44100 * 4), bytes{4, 0, 16, 0},
-                             bytes{'d', 'a', 't', 'a'}, le32(data)})
+    for (const auto& part :
+         {le32(36 + data), bytes{'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}, le32(16), bytes{1, 0, 2, 0}, le32(44100),
+          le32(44100 * 4), bytes{4, 0, 16, 0}, bytes{'d', 'a', 't', 'a'}, le32(data)}) {
         header.insert(header.end(), part.begin(), part.end());
+    }
     bool written = ::write(pipe_ends[1], header.data(), header.size()) == static_cast<ssize_t>(header.size());
     std::vector<std::int16_t> block(2 * 4410);
     for (std::uint32_t f = 0; written && f < frames; f += 4410) {
-        for (std::size_t i = 0; i < 4410; ++i)
-            block[2 * i] = block[2 * i + 1] = static_cast<std::int16_t>(8000 * std::sin((f + i) * 0.05));
+        for (std::size_t i = 0; i < 4410; ++i) {
+            block[2 * i] = block[2 * i + 1] =
+                static_cast<std::int16_t>(8000 * std::sin(static_cast<double>(f + i) * 0.05));
+        }
         const auto size = static_cast<ssize_t>(block.size() * 2);
         written = ::write(pipe_ends[1], block.data(), static_cast<std::size_t>(size)) == size;
     }
     ::close(pipe_ends[1]);
     int status = 0;
     rusage usage{};
-    if (::wait4(child, &status, 0, &usage) != child || !written || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (::wait4(child, &status, 0, &usage) != child || !written || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return -1;
+    }
     return usage.ru_maxrss;
 }
 
@@ -413,9 +422,9 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--chunk", "64"},
         {"--raw-samples", sweep, "--chunk", "0"},
         {"--audio", "missing.wav"},
-        {"--audio", "-"},                        // standard input is empty
-        {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
-        {"--audio", sweep},                      // not a sound file
+        {"--audio", "-"},                                                          // standard input is empty
+        {"--frames", "0", "--gif", "fire.gif"},                                    // a GIF of no picture is no GIF
+        {"--audio", sweep},                                                        // not a sound file
         {"--audio", std::string(PYRELLE_TEST_DATA_DIR) + "/../../docs/fire.png"},  // no audio stream
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},

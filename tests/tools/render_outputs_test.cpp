@@ -83,7 +83,7 @@ TEST_F(RenderOutputs, EverySongFFmpegReadsBecomesTheVideosWholeSound)
     // Two seconds of each kind that people have; the hi-res song's sound is 48 kHz in the video.
     struct song_kind {
         const char* file;
-        const char* make;  // ffmpeg's options after the 2-second tone input
+        const char* make;   // ffmpeg's options after the 2-second tone input
         const char* sound;  // the video's sound stream: rate and channels
     };
     const song_kind kinds[] = {

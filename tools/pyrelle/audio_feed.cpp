@@ -26,8 +26,9 @@ public:
     {
         constexpr std::uint64_t block_frames = 4096;
         const std::uint64_t count = std::min(block_frames, audio_.frame_count() - next_);
-        if (count == 0)
+        if (count == 0) {
             return false;
+        }
         const auto from = audio_.samples.begin() + static_cast<std::ptrdiff_t>(next_ * audio_.channels);
         samples.insert(samples.end(), from, from + static_cast<std::ptrdiff_t>(count * audio_.channels));
         next_ += count;
@@ -75,8 +76,9 @@ public:
     std::optional<std::uint32_t> expected_frames() const override
     {
         const std::optional<std::uint64_t> length = song_->expected_length();
-        if (!length)
+        if (!length) {
             return std::nullopt;
+        }
         // Frames whose start time lies inside the audio.
         const std::uint64_t per_frame = static_cast<std::uint64_t>(period_ms_) * format_.sample_rate;
         return static_cast<std::uint32_t>((*length * 1000 + per_frame - 1) / per_frame);
@@ -120,7 +122,7 @@ private:
     std::unique_ptr<sound_source> song_;
     sound_format format_;
     std::uint32_t period_ms_;
-    std::vector<float> window_;       // interleaved, from sample frame window_start_ on
+    std::vector<float> window_;  // interleaved, from sample frame window_start_ on
     std::uint64_t window_start_ = 0;
     bool ended_ = false;
     sample_sink sink_;
@@ -166,12 +168,14 @@ private:
     // The next whole chunk; false (and for ever after) once the file has no whole chunk left.
     bool read_chunk(std::vector<float>& chunk)
     {
-        if (ended_)
+        if (ended_) {
             return false;
+        }
         buffer_.resize(bytes_);
         if (std::fread(buffer_.data(), 1, bytes_, file_.get()) != bytes_) {
-            if (std::ferror(file_.get()))
+            if (std::ferror(file_.get())) {
                 throw std::runtime_error("cannot read raw samples '" + path_ + "': " + std::strerror(errno));
+            }
             ended_ = true;  // a trailing partial chunk is ignored
             return false;
         }

@@ -252,8 +252,9 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
 
 void frame_outputs::add_sound(const float* samples, std::size_t sample_frames)
 {
-    if (impl_->video)
+    if (impl_->video) {
         impl_->video->add_sound(samples, sample_frames);
+    }
 }
 
 std::vector<std::string> frame_outputs::commit()

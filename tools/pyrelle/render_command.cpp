@@ -114,8 +114,9 @@ std::uint32_t draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& 
             std::vector<float> chunk;
             for (std::uint32_t k = 0; (!frames || k < *frames) && interruption_signal() == 0; ++k) {
                 const bool have_audio = audio.chunk_for_frame(k, chunk);
-                if (!have_audio && !frames)
+                if (!have_audio && !frames) {
                     break;
+                }
                 run.frame(chunk.data(), static_cast<std::uint32_t>(chunk.size()), have_audio);
                 outputs.add_frame(run.heat(), run.palette());
                 drawn = k + 1;
@@ -172,8 +173,9 @@ int run_render_command(int argc, char** argv)
                                             audio.feed->sound());
         // The video's sound flows with the frames' reading, from the samples already read on.
         frame_outputs& sound_to = *outputs;
-        audio.feed->send_samples_to(
-            [&sound_to](const float* samples, std::size_t sample_frames) { sound_to.add_sound(samples, sample_frames); });
+        audio.feed->send_samples_to([&sound_to](const float* samples, std::size_t sample_frames) {
+            sound_to.add_sound(samples, sample_frames);
+        });
     } catch (const std::exception& e) {
         outputs.reset();
         if (interruption_signal() != 0)

@@ -52,8 +52,9 @@ struct owned_layout {
     void assign(const AVChannelLayout& from)
     {
         av_channel_layout_uninit(&value);
-        if (av_channel_layout_copy(&value, &from) < 0)
+        if (av_channel_layout_copy(&value, &from) < 0) {
             throw std::bad_alloc();
+        }
     }
 };
 
@@ -71,12 +72,15 @@ int read_standard_input(void*, std::uint8_t* buffer, int size)
 {
     for (;;) {
         const ssize_t got = ::read(STDIN_FILENO, buffer, static_cast<std::size_t>(size));
-        if (got > 0)
+        if (got > 0) {
             return static_cast<int>(got);
-        if (got == 0)
+        }
+        if (got == 0) {
             return AVERROR_EOF;
-        if (errno != EINTR || interruption_signal() != 0)
+        }
+        if (errno != EINTR || interruption_signal() != 0) {
             return AVERROR(errno);
+        }
     }
 }
 
@@ -85,8 +89,9 @@ public:
     explicit decoded_song(const std::string& path)
         : name_(path == "-" ? "standard input" : "'" + path + "'"), packet_(av_packet_alloc()), frame_(av_frame_alloc())
     {
-        if (!packet_ || !frame_)
+        if (!packet_ || !frame_) {
             throw std::bad_alloc();
+        }
         open_input(path);
         open_decoder();
         // The first decoded frame tells the song's real format (an AAC stream with SBR, for one,
@@ -120,8 +125,9 @@ public:
                 drain(samples);
                 return samples.size() != before;
             }
-            if (got != AVERROR(EAGAIN) && got != AVERROR_INVALIDDATA)
+            if (got != AVERROR(EAGAIN) && got != AVERROR_INVALIDDATA) {
                 fail(got);
+            }
             send_next_packet();
         }
         return true;
@@ -136,8 +142,9 @@ private:
     void open_input(const std::string& path)
     {
         AVFormatContext* f = avformat_alloc_context();
-        if (f == nullptr)
+        if (f == nullptr) {
             throw std::bad_alloc();
+        }
         if (path == "-") {
             auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
             if (buffer == nullptr) {
@@ -161,12 +168,14 @@ private:
         const std::string url = path == "-" ? std::string() : "file:" + path;
         const int opened = avformat_open_input(&f, url.c_str(), nullptr, &options);
         av_dict_free(&options);
-        if (opened < 0)
+        if (opened < 0) {
             fail(opened);  // avformat_open_input has freed the context
+        }
         input_.reset(f);
         const int found = avformat_find_stream_info(f, nullptr);
-        if (found < 0)
+        if (found < 0) {
             fail(found);
+        }
         if (path != "-" && f->duration != AV_NOPTS_VALUE && f->duration > 0) {
             duration_us_ = f->duration;
         }
@@ -176,30 +185,37 @@ private:
     {
         const AVCodec* codec = nullptr;
         stream_ = av_find_best_stream(input_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-        if (stream_ == AVERROR_STREAM_NOT_FOUND)
+        if (stream_ == AVERROR_STREAM_NOT_FOUND) {
             throw std::runtime_error("audio " + name_ + " holds no audio stream");
-        if (stream_ < 0)
+        }
+        if (stream_ < 0) {
             fail(stream_);
+        }
         // The demuxer need not hand over the pictures of a music video.
         for (unsigned i = 0; i < input_->nb_streams; ++i) {
-            if (static_cast<int>(i) != stream_)
+            if (static_cast<int>(i) != stream_) {
                 input_->streams[i]->discard = AVDISCARD_ALL;
+            }
         }
         decoder_.reset(avcodec_alloc_context3(codec));
-        if (!decoder_)
+        if (!decoder_) {
             throw std::bad_alloc();
+        }
         int result = avcodec_parameters_to_context(decoder_.get(), input_->streams[stream_]->codecpar);
-        if (result >= 0)
+        if (result >= 0) {
             result = avcodec_open2(decoder_.get(), codec, nullptr);
-        if (result < 0)
+        }
+        if (result < 0) {
             fail(result);
+        }
     }
 
     // The next packet of the song's stream to the decoder, or the end.
     void send_next_packet()
     {
-        if (ended_)
+        if (ended_) {
             return;  // the decoder has the end and will answer EOF
+        }
         for (;;) {
             const int got = av_read_frame(input_.get(), packet_.get());
             if (got == AVERROR_EOF) {
@@ -207,8 +223,9 @@ private:
                 avcodec_send_packet(decoder_.get(), nullptr);
                 return;
             }
-            if (got < 0)
+            if (got < 0) {
                 fail(got);
+            }
             if (packet_->stream_index != stream_) {
                 av_packet_unref(packet_.get());
                 continue;
@@ -216,8 +233,9 @@ private:
             const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
             av_packet_unref(packet_.get());
             // A damaged packet is skipped, as players do; the song goes on after it.
-            if (sent < 0 && sent != AVERROR_INVALIDDATA)
+            if (sent < 0 && sent != AVERROR_INVALIDDATA) {
                 fail(sent);
+            }
             return;
         }
     }
@@ -227,8 +245,9 @@ private:
     void convert(std::vector<float>& samples)
     {
         const AVFrame& f = *frame_;
-        if (f.nb_samples <= 0)
+        if (f.nb_samples <= 0) {
             return;
+        }
         if (!resampler_) {
             if (format_.channels == 0) {
                 format_ = {static_cast<std::uint32_t>(f.sample_rate),
@@ -246,15 +265,17 @@ private:
             configure(f);
         }
         const int room = swr_get_out_samples(resampler_.get(), f.nb_samples);
-        if (room < 0)
+        if (room < 0) {
             fail(room);
+        }
         put(samples, room, const_cast<const std::uint8_t**>(f.extended_data), f.nb_samples);
     }
 
     void check_format() const
     {
-        if (format_.sample_rate == 0 || format_.channels == 0)
+        if (format_.sample_rate == 0 || format_.channels == 0) {
             throw std::runtime_error("audio " + name_ + " holds no samples");
+        }
     }
 
     void configure(const AVFrame& f)
@@ -267,10 +288,12 @@ private:
             swr_alloc_set_opts2(&swr, &layout_.value, AV_SAMPLE_FMT_FLT, static_cast<int>(format_.sample_rate),
                                 &in_layout_.value, static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
         resampler_.reset(swr);
-        if (result >= 0)
+        if (result >= 0) {
             result = swr_init(swr);
-        if (result < 0)
+        }
+        if (result < 0) {
             fail(result);
+        }
     }
 
     // Up to `room` converted sample frames appended to `samples` (null input: what the resampler
@@ -281,20 +304,23 @@ private:
         samples.resize(at + static_cast<std::size_t>(room) * format_.channels);
         auto* out = reinterpret_cast<std::uint8_t*>(samples.data() + at);
         const int made = swr_convert(resampler_.get(), &out, room, in, count);
-        if (made < 0)
+        if (made < 0) {
             fail(made);
+        }
         samples.resize(at + static_cast<std::size_t>(made) * format_.channels);
     }
 
     // At the end, what the resampler still holds (only a song whose format changed leaves any).
     void drain(std::vector<float>& samples)
     {
-        if (!resampler_ || drained_)
+        if (!resampler_ || drained_) {
             return;
+        }
         drained_ = true;
         const int room = swr_get_out_samples(resampler_.get(), 0);
-        if (room > 0)
+        if (room > 0) {
             put(samples, room, nullptr, 0);
+        }
     }
 
     std::string name_;

@@ -99,8 +99,9 @@ struct video_writer::impl {
     impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, std::optional<sound_format> s)
         : file(f), width(w), height(h), period_ms(period), sound(s)
     {
-        if (s)
+        if (s) {
             song = *s;
+        }
     }
 
     [[noreturn]] void fail(const std::string& what, int error) const
@@ -216,13 +217,16 @@ struct video_writer::impl {
     static int encoder_rate(const AVCodec* codec, std::uint32_t song_rate, int highest, int fallback)
     {
         const int own = static_cast<int>(song_rate);
-        if (own > highest)
+        if (own > highest) {
             return fallback;
-        if (codec->supported_samplerates == nullptr)
+        }
+        if (codec->supported_samplerates == nullptr) {
             return own;
+        }
         for (const int* rate = codec->supported_samplerates; *rate != 0; ++rate) {
-            if (*rate == own)
+            if (*rate == own) {
                 return own;
+            }
         }
         return fallback;
     }
@@ -266,8 +270,9 @@ struct video_writer::impl {
     void open_aac()
     {
         const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-        if (aac == nullptr)
+        if (aac == nullptr) {
             fail("AAC audio", AVERROR_ENCODER_NOT_FOUND);
+        }
         // AAC above 48 kHz spends these bit rates on sound no one hears, and many players refuse
         // it: a hi-res song's sound is resampled to 48 kHz (the fire still gets its own samples).
         const int rate = encoder_rate(aac, song.sample_rate, 48000, 48000);
@@ -357,8 +362,9 @@ video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t h
         throw std::bad_alloc();
     v.open_container();
     v.open_video();
-    if (sound && sound->channels != 0 && sound->sample_rate != 0)
+    if (sound && sound->channels != 0 && sound->sample_rate != 0) {
         v.open_aac();
+    }
     AVDictionary* options = nullptr;
     if (!file.seekable())
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
@@ -386,8 +392,9 @@ void video_writer::add_frame(const std::uint8_t* rgb)
 void video_writer::add_sound(const float* samples, std::size_t sample_frames)
 {
     impl& v = *impl_;
-    if (!v.audio.codec)
+    if (!v.audio.codec) {
         return;
+    }
     v.pending.insert(v.pending.end(), samples, samples + sample_frames * v.song.channels);
     v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
 }
