@@ -92,6 +92,9 @@ public:
         if (!packet_ || !frame_) {
             throw std::bad_alloc();
         }
+        // The tool reports what fails in one line of its own; FFmpeg's notes on a damaged or odd
+        // file (a skipped packet, a guessed duration) would only add lines to it.
+        av_log_set_level(AV_LOG_QUIET);
         open_input(path);
         open_decoder();
         // The first decoded frame tells the song's real format (an AAC stream with SBR, for one,

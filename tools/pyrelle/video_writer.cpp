@@ -356,7 +356,7 @@ video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t h
         throw std::runtime_error("cannot write '" + file.path() + "': an MP4 needs an even width and height, not " +
                                  std::to_string(width) + "x" + std::to_string(height));
     }
-    av_log_set_level(AV_LOG_ERROR);
+    av_log_set_level(std::min(av_log_get_level(), AV_LOG_ERROR));  // quieter when the song's reader asked
     impl& v = *impl_;
     if (!v.packet)
         throw std::bad_alloc();
