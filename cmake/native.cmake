@@ -1,7 +1,6 @@
 # Native build: the portable core, the command-line tools, the unit tests and the benchmarks.
 find_package(GTest REQUIRED)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 find_package(GIF REQUIRED)
 find_package(CLI11 REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libswresample libavutil)

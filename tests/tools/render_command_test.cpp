@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
 #include <string>
@@ -140,6 +147,58 @@ bytes colour_of(const bytes& dump, std::size_t k, std::size_t i)
     return bytes(at, at + 3);
 }
 
+// Peak resident memory (kB) of `pyrelle render --mode 16x8 --audio -` fed `seconds` of a 44.1 kHz
+// stereo 16-bit WAV tone through a pipe, written here as the program reads it; -1 when it failed.
+long peak_memory_kb_piping(int seconds)
+{
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) {
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipe_ends[0], STDIN_FILENO);
+        ::close(pipe_ends[0]);
+        ::close(pipe_ends[1]);
+        // The sanitizer's quarantine holds freed blocks back, which is not the program's memory.
+        const char* sanitizer = std::getenv("ASAN_OPTIONS");
+        ::setenv("ASAN_OPTIONS", (std::string(sanitizer ? sanitizer : "") + ":quarantine_size_mb=4").c_str(), 1);
+        ::execl(PYRELLE_PROGRAM, PYRELLE_PROGRAM, "render", "--mode", "16x8", "--audio", "-",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipe_ends[0]);
+    std::signal(SIGPIPE, SIG_IGN);
+    const std::uint32_t frames = 44100u * static_cast<std::uint32_t>(seconds), data = frames * 4;
+    auto le32 = [](std::uint32_t v) {
+        return std::vector<std::uint8_t>{std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                                         std::uint8_t(v >> 24)};
+    };
+    bytes header = {'R', 'I', 'F', 'F'};
+    for (const auto& part :
+         {le32(36 + data), bytes{'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}, le32(16), bytes{1, 0, 2, 0}, le32(44100),
+          le32(44100 * 4), bytes{4, 0, 16, 0}, bytes{'d', 'a', 't', 'a'}, le32(data)}) {
+        header.insert(header.end(), part.begin(), part.end());
+    }
+    bool written = ::write(pipe_ends[1], header.data(), header.size()) == static_cast<ssize_t>(header.size());
+    std::vector<std::int16_t> block(2 * 4410);
+    for (std::uint32_t f = 0; written && f < frames; f += 4410) {
+        for (std::size_t i = 0; i < 4410; ++i) {
+            block[2 * i] = block[2 * i + 1] =
+                static_cast<std::int16_t>(8000 * std::sin(static_cast<double>(f + i) * 0.05));
+        }
+        const auto size = static_cast<ssize_t>(block.size() * 2);
+        written = ::write(pipe_ends[1], block.data(), static_cast<std::size_t>(size)) == size;
+    }
+    ::close(pipe_ends[1]);
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child || !written || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    return usage.ru_maxrss;
+}
+
 }  // namespace
 
 TEST_F(RenderCommand, HelpDocumentsEveryOption)
@@ -177,6 +236,12 @@ TEST_F(RenderCommand, ProgressShowsOnlyWhenStandardErrorIsATerminal)
     ASSERT_EQ(shell("script -qec \"$PYRELLE render --mode 16x8 --frames 30 2> errors\" /dev/null > terminal"), 0);
     EXPECT_EQ(pyrelle::testing::read_text(path("terminal")).find("render ["), std::string::npos);
     EXPECT_EQ(pyrelle::testing::read_text(path("errors")), "");
+    // A song from a pipe has no length before its end: frames and the song's time so far.
+    ASSERT_EQ(shell("ffmpeg -v error -f lavfi -i sine=duration=2 -f wav - > song.wav && script -qec \"cat song.wav | "
+                    "$PYRELLE render --mode 16x8 --audio -\" /dev/null > streamed"),
+              0);
+    const std::string streamed = pyrelle::testing::read_text(path("streamed"));
+    EXPECT_NE(streamed.find("\rrender 49 frames, 0:00:02 of sound"), std::string::npos) << streamed;
     const auto piped = run({"render", "--mode", "16x8", "--frames", "30"});
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err, "");
@@ -315,6 +380,31 @@ TEST_F(RenderCommand, AudioFromAPipeReadsLikeTheFile)
     EXPECT_EQ(shell("cat song.flac | $PYRELLE render --mode 16x8 --dump-heat flac.heat --audio -"), 0);
     EXPECT_EQ(read_bytes(path("wav.heat")), from_file);
     EXPECT_EQ(read_bytes(path("flac.heat")), from_file);
+    ASSERT_EQ(run(with({"flac_file.heat", "--audio", "song.flac"})).status, 0);
+    EXPECT_EQ(read_bytes(path("flac_file.heat")), from_file);
+}
+
+TEST(RenderMemory, APipedSongIsReadAsTheFramesNeedIt)
+{
+    // 15 minutes are 150 MB of WAV and 300 MB of floats; the whole song once held both.
+    const long short_song = peak_memory_kb_piping(10);
+    const long long_song = peak_memory_kb_piping(15 * 60);
+    ASSERT_GT(short_song, 0);
+    ASSERT_GT(long_song, 0);
+    EXPECT_LT(long_song - short_song, 16 * 1024) << short_song << " kB for 10 s, " << long_song << " kB for 15 min";
+}
+
+TEST_F(RenderCommand, EndlessInputsEndAtTheFramesAsked)
+{
+    const auto r = run({"render", "--mode", "16x8", "--raw-samples", "/dev/zero", "--chunk", "64", "--frames", "100",
+                        "--dump-heat", "heat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_bytes(path("heat")).size(), 100 * heat_16x8);
+    // An endless song through a pipe starts at once and ends at the frames asked.
+    ASSERT_EQ(shell("ffmpeg -v quiet -f lavfi -i sine -f wav - | timeout 60 $PYRELLE render --mode 16x8 --audio - "
+                    "--frames 50 --dump-heat piped.heat"),
+              0);
+    EXPECT_EQ(read_bytes(path("piped.heat")).size(), 50 * heat_16x8);
 }
 
 TEST_F(RenderCommand, DemoTrackRendersWithoutAnyInput)
@@ -354,10 +444,11 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--chunk", "64"},
         {"--raw-samples", sweep, "--chunk", "0"},
         {"--audio", "missing.wav"},
-        {"--audio", "-"},                        // standard input is empty
-        {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
+        {"--audio", "-"},                                                          // standard input is empty
+        {"--frames", "0", "--gif", "fire.gif"},                                    // a GIF of no picture is no GIF
         {"--frames", "0", "--video", "fire.mp4"},
-        {"--audio", sweep},                      // not a sound file
+        {"--audio", sweep},                                                        // not a sound file
+        {"--audio", std::string(PYRELLE_TEST_DATA_DIR) + "/../../docs/fire.png"},  // no audio stream
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},
         {"--config", "missing.cfg"},
         {"--gif", "no/such/folder/out.gif"},

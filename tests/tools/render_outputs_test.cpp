@@ -79,6 +79,44 @@ TEST_F(RenderOutputs, VideoHoldsTheSongAtTheRealPaceAndThePngPictures)
     EXPECT_NE(odd.err.find("even width and height"), std::string::npos) << odd.err;
 }
 
+TEST_F(RenderOutputs, EverySongFFmpegReadsBecomesTheVideosWholeSound)
+{
+    // Two seconds of each kind that people have; the hi-res song's sound is 48 kHz in the video.
+    struct song_kind {
+        const char* file;
+        const char* make;   // ffmpeg's options after the 2-second tone input
+        const char* sound;  // the video's sound stream: rate and channels
+    };
+    const song_kind kinds[] = {
+        {"song.m4a", "-ac 2 -c:a aac", "48000|2"},
+        {"song.wma", "-ac 2 -c:a wmav2", "48000|2"},
+        {"song.webm", "-ac 2 -c:a libopus", "48000|2"},
+        {"clip.mp4", "-f lavfi -i testsrc=size=64x48:rate=25:duration=2 -ac 2 -c:a aac -c:v libx264 -shortest",
+         "48000|2"},
+        {"hires.flac", "-ar 96000 -ac 2 -c:a flac -sample_fmt s32", "48000|2"},
+        {"surround.flac", "-ac 6 -c:a flac", "48000|6"},
+    };
+    for (const song_kind& kind : kinds) {
+        SCOPED_TRACE(kind.file);
+        ASSERT_EQ(shell(std::string("ffmpeg -v error -f lavfi -i anoisesrc=d=2:r=48000:a=0.3 ") + kind.make + " " +
+                        kind.file),
+                  0);
+        const auto r = run({"render", "--mode", "32x16", "--audio", kind.file, "--video", "fire.mp4"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        // The song's length as FFmpeg decodes it (an encoder may drop a tail), in 8 kHz mono bytes.
+        ASSERT_EQ(shell(std::string("ffmpeg -v error -i ") + kind.file +
+                        " -map 0:a -ar 8000 -ac 1 -f s16le - | wc -c > song_bytes && "
+                        "ffprobe -v error -select_streams a -show_entries stream=sample_rate,channels,duration "
+                        "-of compact=nk=1:p=0 fire.mp4 > probe"),
+                  0);
+        const double song_seconds = std::atof(read_text(path("song_bytes")).c_str()) / 16000;
+        const std::string probe = read_text(path("probe"));
+        EXPECT_EQ(probe.substr(0, probe.rfind('|')), kind.sound);
+        EXPECT_NEAR(std::atof(probe.c_str() + probe.rfind('|') + 1), song_seconds, 0.01) << probe;
+        ASSERT_EQ(shell("rm fire.mp4 " + std::string(kind.file)), 0);
+    }
+}
+
 TEST_F(RenderOutputs, VideoPicturesAreRgbReplicatedBetweenBlackBars)
 {
     // No complete chunk: the fire never starts and every pixel shows the low colour, orange. 33x16

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -77,35 +78,46 @@ void refuse_shared_files(const render_options& options)
     require_distinct_files(files);
 }
 
-// The song, when there is one: what the timed feed plays and the video's sound.
+// The audio the frames take, read as they need it; the demo track when no input is given.
 struct render_audio {
-    pcm_audio song;
+    pcm_audio demo;
     std::unique_ptr<audio_feed> feed;
 };
 
-// Fills `audio` in place: the feed refers to the song.
+// Fills `audio` in place: a feed of the demo track refers to it.
 void open_audio(const render_options& options, std::uint32_t period_ms, render_audio& audio)
 {
     if (!options.raw_samples_file.empty()) {
         audio.feed = make_raw_feed(options.raw_samples_file, options.chunk);
-        return;
+    } else if (options.audio_file.empty()) {
+        audio.demo = demo::make_demo_track();
+        audio.feed = make_timed_feed(audio.demo, period_ms);
+    } else {
+        audio.feed = make_timed_feed(open_sound_file(options.audio_file), period_ms);
     }
-    audio.song = options.audio_file.empty() ? demo::make_demo_track() : read_sound_file(options.audio_file);
-    audio.feed = make_timed_feed(audio.song, period_ms);
 }
 
-// Stops between frames when a signal arrived; the caller then removes what was begun.
-void draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs, std::uint32_t frames)
+// Stops between frames when a signal arrived; the caller then removes what was begun. Without
+// `frames`, the render goes on until the audio ends. Returns the frames drawn.
+std::uint32_t draw_frames(offscreen_run& run, audio_feed& audio, frame_outputs& outputs,
+                          std::optional<std::uint32_t> frames, std::uint32_t period_ms)
 {
-    progress_bar progress(frames);
+    std::uint32_t drawn = 0;
+    progress_bar progress(frames ? frames : audio.expected_frames(), period_ms);
     std::vector<float> chunk;
-    for (std::uint32_t k = 0; k < frames && interruption_signal() == 0; ++k) {
+    for (std::uint32_t k = 0; (!frames || k < *frames) && interruption_signal() == 0; ++k) {
         const bool have_audio = audio.chunk_for_frame(k, chunk);
+        if (!have_audio && !frames) {
+            break;
+        }
         run.frame(chunk.data(), static_cast<std::uint32_t>(chunk.size()), have_audio);
         outputs.add_frame(run.heat(), run.palette());
-        progress.update(k + 1);
+        drawn = k + 1;
+        progress.update(drawn);
     }
+    progress.finish(drawn);
     stop_if_interrupted();
+    return drawn;
 }
 
 }  // namespace
@@ -118,7 +130,6 @@ int run_render_command(int argc, char** argv)
     render_options options;
     fire_settings settings;
     render_audio audio;
-    std::uint32_t frames = 0;
     try {
         if (const std::optional<int> answered = parse_render_options(argc, argv, options)) {
             return *answered;
@@ -126,8 +137,8 @@ int run_render_command(int argc, char** argv)
         refuse_shared_files(options);
         settings = resolve(options);
         open_audio(options, period_ms(settings), audio);
-        frames = options.frames.value_or(audio.feed->frame_count());
-        if (frames == 0 && !(options.video_file.empty() && options.gif_file.empty())) {
+        const bool no_frames = options.frames ? *options.frames == 0 : audio.feed->empty();
+        if (no_frames && !(options.video_file.empty() && options.gif_file.empty())) {
             throw usage_error("a video or GIF needs at least one frame, and this render has none");
         }
     } catch (const std::exception& e) {
@@ -146,7 +157,12 @@ int run_render_command(int argc, char** argv)
             std::make_unique<frame_outputs>(paths,
                                             frame_format{settings.width, settings.height, period_ms(settings),
                                                          options.size.value_or(picture_size{})},
-                                            options.raw_samples_file.empty() ? &audio.song : nullptr);
+                                            audio.feed->sound());
+        // The video's sound flows with the frames' reading, from the samples already read on.
+        frame_outputs& sound_to = *outputs;
+        audio.feed->send_samples_to([&sound_to](const float* samples, std::size_t sample_frames) {
+            sound_to.add_sound(samples, sample_frames);
+        });
     } catch (const std::exception& e) {
         outputs.reset();
         if (interruption_signal() != 0)
@@ -160,7 +176,7 @@ int run_render_command(int argc, char** argv)
         // Both generators fresh: the module's first run in a process.
         random_state starter;
         offscreen_run run(settings, starter);
-        draw_frames(run, *audio.feed, *outputs, frames);
+        const std::uint32_t frames = draw_frames(run, *audio.feed, *outputs, options.frames, period_ms(settings));
         for (const std::string& path : outputs->commit()) {
             std::fprintf(report, "wrote %s\n", path.c_str());
         }

@@ -25,10 +25,10 @@ struct render_options {
     std::int32_t width = 640;
     std::int32_t height = 480;
     std::optional<picture_size> size;        // of the video, GIF and PNG pictures; default: the mode's
-    std::optional<std::uint32_t> frames;     // default: the length of the audio
+    std::optional<std::uint32_t> frames;     // default: until the audio ends
     std::optional<std::int32_t> frame_rate;  // default: stored setting, else 24
 
-    std::string audio_file;        // any format libsndfile reads
+    std::string audio_file;        // any song FFmpeg reads; "-": standard input
     std::string raw_samples_file;  // little-endian 32-bit floats
     std::uint32_t chunk = 0;       // floats per frame with raw samples
 
