@@ -159,7 +159,7 @@ int run_render_command(int argc, char** argv)
         outputs =
             std::make_unique<frame_outputs>(paths,
                                             frame_format{settings.run.width, settings.run.height, settings.period_ms(),
-                                                         options.size.value_or(picture_size{})},
+                                                         options.size.value_or(picture_size{}), options.transparent},
                                             options.raw_samples_file.empty() ? &audio.song : nullptr);
     } catch (const std::exception& e) {
         outputs.reset();

@@ -5,6 +5,7 @@
 #include "fire/heat_field.h"
 #include "support/colour_text.h"
 #include "tools/pyrelle/command_line.h"
+#include "tools/pyrelle/video_container.h"
 
 namespace pyrelle::tools {
 namespace {
@@ -14,7 +15,7 @@ const char render_usage[] =
     "                      [--audio FILE | --raw-samples FILE --chunk N]\n"
     "                      [--config FILE] [--low C] [--middle C] [--high C] [--flow LIST]\n"
     "                      [--video FILE] [--gif FILE] [--png DIR] [--size WxH]\n"
-    "                      [--dump-heat FILE] [--dump-palette FILE]\n"
+    "                      [--dump-heat FILE] [--dump-palette FILE] [--transparent]\n"
     "\n"
     "Runs the fire of one full-screen run off screen, frame for frame, exactly as the module\n"
     "draws it, and writes what the screen would show. Options take their value as '--opt VALUE'\n"
@@ -61,6 +62,11 @@ const char render_usage[] =
     "  --dump-heat FILE     after every frame, the whole heat field: width x (height + 2) bytes\n"
     "  --dump-palette FILE  after every frame, the 256 palette entries: 1024 bytes\n"
     "                       (red, green, blue, flags)\n"
+    "  --transparent        the video, GIF and PNG pictures as an overlay, each pixel as opaque as\n"
+    "                       it is hot: a pixel of heat (palette index) h has opacity min(2h, 255)\n"
+    "                       of 255, so heat 0 is clear and 128 and above fully opaque; the bars\n"
+    "                       of --size are clear. A video needs a .webm or .mov FILE; the PNGs\n"
+    "                       carry it in their palette (tRNS), the GIF as its clear index 0\n"
     "  A FILE that is a regular file (or new) is replaced whole when the render completes; a\n"
     "  symbolic link is followed and its target replaced; a FIFO, a character device or '-'\n"
     "  (standard output) is written straight through. A video written straight through is a\n"
@@ -154,6 +160,23 @@ void check_picture_size(const render_options& options)
     }
 }
 
+// Before anything is read or written: an opaque video where an overlay was asked for would cost
+// the whole render.
+void check_transparency(const render_options& options)
+{
+    if (!options.transparent) {
+        return;
+    }
+    if (options.video_file.empty() && options.gif_file.empty() && options.png_dir.empty()) {
+        throw CLI::ValidationError("--transparent", "needs a picture to make clear: --video, --gif or --png");
+    }
+    if (!options.video_file.empty() && !carries_alpha(video_container_for(options.video_file))) {
+        throw CLI::ValidationError("--transparent", "--video '" + options.video_file +
+                                                        "' is an MP4, whose H.264 has no alpha: name a .webm "
+                                                        "(VP9) or .mov (ProRes 4444) file");
+    }
+}
+
 }  // namespace
 
 std::optional<int> parse_render_options(int argc, char** argv, render_options& options)
@@ -191,11 +214,16 @@ std::optional<int> parse_render_options(int argc, char** argv, render_options& o
     app.add_option("--png", options.png_dir)->type_name("DIR");
     app.add_option("--dump-heat", options.heat_dump_file)->type_name("FILE");
     app.add_option("--dump-palette", options.palette_dump_file)->type_name("FILE");
+    app.add_flag("--transparent", options.transparent);
     app.add_option_function<std::string>("--size",
                                          [&](const std::string& v) { options.size = parse_size("--size", v); })
         ->type_name("WxH");
-    // After every option, whatever their order: the size is measured against the mode.
-    app.final_callback([&] { check_picture_size(options); });
+    // After every option, whatever their order: the size is measured against the mode, and the
+    // transparency against the outputs.
+    app.final_callback([&] {
+        check_picture_size(options);
+        check_transparency(options);
+    });
     return parse_command_line(app, argc, argv);
 }
 
