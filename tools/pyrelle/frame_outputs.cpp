@@ -198,7 +198,8 @@ struct frame_outputs::impl {
     }
 };
 
-frame_outputs::frame_outputs(const output_paths& paths, const frame_format& format, const pcm_audio* soundtrack)
+frame_outputs::frame_outputs(const output_paths& paths, const frame_format& format,
+                             std::optional<sound_format> soundtrack)
     : impl_(std::make_unique<impl>())
 {
     // Whatever was opened before an output that cannot be made goes with impl_ when this throws.
@@ -259,6 +260,12 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
     if (o.video)
         o.video->add_frame(o.rgb_picture(palette));
     ++o.frames;
+}
+
+void frame_outputs::add_sound(const float* samples, std::size_t sample_frames)
+{
+    if (impl_->video)
+        impl_->video->add_sound(samples, sample_frames);
 }
 
 std::vector<std::string> frame_outputs::commit()

@@ -6,13 +6,15 @@
 // one did not write are removed, so the folder never mixes two renders. Without commit() the
 // destructor removes everything begun, so a failed or interrupted render leaves nothing partial.
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fire/fire_palette.h"
-#include "audio/pcm_audio.h"
 #include "tools/pyrelle/frame_scaling.h"
+#include "tools/pyrelle/sound_format.h"
 
 namespace pyrelle::tools {
 
@@ -41,15 +43,18 @@ struct frame_format {
 
 class frame_outputs {
 public:
-    // Opens every requested output; `soundtrack` (may be null) is the video's sound and must
-    // outlive this object. Throws std::runtime_error naming the file that cannot be made.
-    frame_outputs(const output_paths& paths, const frame_format& format, const pcm_audio* soundtrack);
+    // Opens every requested output; `soundtrack` is the format of the video's sound (none: silent).
+    // Throws std::runtime_error naming the file that cannot be made.
+    frame_outputs(const output_paths& paths, const frame_format& format, std::optional<sound_format> soundtrack);
     ~frame_outputs();  // removes whatever was not committed
     frame_outputs(const frame_outputs&) = delete;
     frame_outputs& operator=(const frame_outputs&) = delete;
 
     // `heat` is the whole field (width x (height + 2)); `palette` its 256 entries.
     void add_frame(const std::vector<std::uint8_t>& heat, const palette_entry* palette);
+
+    // The song's next samples, in order, for the video's sound (see video_writer::add_sound).
+    void add_sound(const float* samples, std::size_t sample_frames);
 
     // Finishes the files and moves them into place; returns the paths written, for the user.
     std::vector<std::string> commit();

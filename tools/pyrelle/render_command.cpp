@@ -156,11 +156,14 @@ int run_render_command(int argc, char** argv)
     interruption_guard interruptions;
     std::unique_ptr<frame_outputs> outputs;
     try {
-        outputs =
-            std::make_unique<frame_outputs>(paths,
-                                            frame_format{settings.run.width, settings.run.height, settings.period_ms(),
-                                                         options.size.value_or(picture_size{}), options.transparent},
-                                            options.raw_samples_file.empty() ? &audio.song : nullptr);
+        outputs = std::make_unique<frame_outputs>(
+            paths,
+            frame_format{settings.run.width, settings.run.height, settings.period_ms(),
+                         options.size.value_or(picture_size{}), options.transparent},
+            options.raw_samples_file.empty()
+                ? std::optional<sound_format>({audio.song.sample_rate, audio.song.channels})
+                : std::nullopt);
+        outputs->add_sound(audio.song.samples.data(), audio.song.frame_count());
     } catch (const std::exception& e) {
         outputs.reset();
         if (interruption_signal() != 0)

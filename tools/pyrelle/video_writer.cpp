@@ -75,7 +75,7 @@ struct video_writer::impl {
     output_file& file;
     std::int32_t width, height;
     std::uint32_t period_ms;
-    const pcm_audio* sound;
+    std::optional<sound_format> sound;
     std::string write_error;  // what the output said when the muxer's write failed
 
     std::unique_ptr<AVIOContext, avio_deleter> io;
@@ -86,12 +86,21 @@ struct video_writer::impl {
     std::unique_ptr<SwsContext, sws_deleter> to_yuv;
     std::unique_ptr<SwrContext, swr_deleter> resampler;
     std::unique_ptr<AVAudioFifo, fifo_deleter> fifo;
+    // The song's sound: samples wait in `pending` (interleaved, from song sample frame `sound_fed`
+    // on) until the pictures reach their time, so that the sound ends where the video ends.
+    sound_format song;
+    const char* sound_what = "";
+    int sound_frame_size = 0;
+    std::vector<float> pending;
     std::uint64_t sound_fed = 0;  // sample frames of the song handed to the resampler
+    std::vector<std::uint8_t> converted;  // the resampler's output on its way to the FIFO
     bool header_written = false;
 
-    impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, const pcm_audio* s)
+    impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, std::optional<sound_format> s)
         : file(f), width(w), height(h), period_ms(period), sound(s)
     {
+        if (s)
+            song = *s;
     }
 
     [[noreturn]] void fail(const std::string& what, int error) const
@@ -203,43 +212,66 @@ struct video_writer::impl {
             fail("colour conversion", AVERROR(EINVAL));
     }
 
-    void open_audio()
+    // The song's rate when the encoder takes it and it is at most `highest`; else `fallback`.
+    static int encoder_rate(const AVCodec* codec, std::uint32_t song_rate, int highest, int fallback)
+    {
+        const int own = static_cast<int>(song_rate);
+        if (own > highest)
+            return fallback;
+        if (codec->supported_samplerates == nullptr)
+            return own;
+        for (const int* rate = codec->supported_samplerates; *rate != 0; ++rate) {
+            if (*rate == own)
+                return own;
+        }
+        return fallback;
+    }
+
+    // Any sound encoder: the song's samples reach it through the resampler (its rate, sample
+    // format and planes) and the FIFO (its frame size).
+    void open_sound(const AVCodec* codec, int rate, std::int64_t bit_rate, const char* what)
+    {
+        sound_what = what;
+        audio = open_stream(codec);
+        AVCodecContext& c = *audio.codec;
+        const int channels = static_cast<int>(song.channels);
+        av_channel_layout_default(&c.ch_layout, channels);
+        c.sample_fmt = codec->sample_fmts != nullptr ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLT;
+        c.sample_rate = rate;
+        c.bit_rate = bit_rate;
+        c.time_base = AVRational{1, rate};
+        check(avcodec_open2(&c, codec, nullptr), what);
+        check(avcodec_parameters_from_context(audio.stream->codecpar, &c), what);
+        audio.stream->time_base = c.time_base;
+        // An encoder that takes any frame size (PCM) gets frames of this many.
+        sound_frame_size = c.frame_size > 0 ? c.frame_size : 1024;
+
+        SwrContext* swr = nullptr;
+        check(swr_alloc_set_opts2(&swr, &c.ch_layout, c.sample_fmt, c.sample_rate, &c.ch_layout, AV_SAMPLE_FMT_FLT,
+                                  static_cast<int>(song.sample_rate), 0, nullptr),
+              what);
+        resampler.reset(swr);
+        check(swr_init(swr), what);
+        fifo.reset(av_audio_fifo_alloc(c.sample_fmt, channels, sound_frame_size));
+        sound_frame.reset(av_frame_alloc());
+        if (!fifo || !sound_frame)
+            throw std::bad_alloc();
+        sound_frame->format = c.sample_fmt;
+        sound_frame->sample_rate = c.sample_rate;
+        check(av_channel_layout_copy(&sound_frame->ch_layout, &c.ch_layout), what);
+        sound_frame->nb_samples = sound_frame_size;
+        check(av_frame_get_buffer(sound_frame.get(), 0), what);
+    }
+
+    void open_aac()
     {
         const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
         if (aac == nullptr)
             fail("AAC audio", AVERROR_ENCODER_NOT_FOUND);
-        audio = open_stream(aac);
-        AVCodecContext& c = *audio.codec;
-        const int channels = static_cast<int>(sound->channels);
-        av_channel_layout_default(&c.ch_layout, channels);
-        c.sample_fmt = AV_SAMPLE_FMT_FLTP;
-        // AAC knows a fixed set of rates; anything else is resampled to 48 kHz.
-        c.sample_rate = 48000;
-        for (const int* rate = aac->supported_samplerates; rate != nullptr && *rate != 0; ++rate) {
-            if (*rate == static_cast<int>(sound->sample_rate))
-                c.sample_rate = *rate;
-        }
-        c.bit_rate = audio_bit_rate_per_channel * std::min(channels, 2);
-        c.time_base = AVRational{1, c.sample_rate};
-        check(avcodec_open2(&c, aac, nullptr), "AAC audio");
-        check(avcodec_parameters_from_context(audio.stream->codecpar, &c), "AAC audio");
-        audio.stream->time_base = c.time_base;
-
-        SwrContext* swr = nullptr;
-        check(swr_alloc_set_opts2(&swr, &c.ch_layout, AV_SAMPLE_FMT_FLTP, c.sample_rate, &c.ch_layout,
-                                  AV_SAMPLE_FMT_FLT, static_cast<int>(sound->sample_rate), 0, nullptr),
-              "AAC audio");
-        resampler.reset(swr);
-        check(swr_init(swr), "AAC audio");
-        fifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, channels, c.frame_size));
-        sound_frame.reset(av_frame_alloc());
-        if (!fifo || !sound_frame)
-            throw std::bad_alloc();
-        sound_frame->format = AV_SAMPLE_FMT_FLTP;
-        sound_frame->sample_rate = c.sample_rate;
-        check(av_channel_layout_copy(&sound_frame->ch_layout, &c.ch_layout), "AAC audio");
-        sound_frame->nb_samples = c.frame_size;
-        check(av_frame_get_buffer(sound_frame.get(), 0), "AAC audio");
+        // AAC above 48 kHz spends these bit rates on sound no one hears, and many players refuse
+        // it: a hi-res song's sound is resampled to 48 kHz (the fire still gets its own samples).
+        const int rate = encoder_rate(aac, song.sample_rate, 48000, 48000);
+        open_sound(aac, rate, audio_bit_rate_per_channel * std::min(static_cast<int>(song.channels), 2), "AAC audio");
     }
 
     // Sends one frame (or, with null, the end) and writes every packet the encoder has ready.
@@ -257,52 +289,62 @@ struct video_writer::impl {
         }
     }
 
-    // Song sample frames up to `end` through the resampler; whole AAC frames out to the muxer.
-    // The last, shorter frame goes only with `last`.
-    void feed_sound(std::uint64_t end, bool last)
+    // `count` song sample frames (null and 0: drain the resampler) converted into the FIFO.
+    void resample(const float* samples, int count)
     {
-        end = std::min(end, sound->frame_count());
-        AVCodecContext& c = *audio.codec;
-        const int channels = c.ch_layout.nb_channels;
-        while (sound_fed < end || last) {
-            const auto count = static_cast<int>(std::min<std::uint64_t>(end - sound_fed, 8192));
-            const std::uint8_t* in = count
-                                         ? reinterpret_cast<const std::uint8_t*>(
-                                               sound->samples.data() + sound_fed * static_cast<std::uint64_t>(channels))
-                                         : nullptr;
-            const int room = swr_get_out_samples(resampler.get(), count);
-            check(av_audio_fifo_realloc(fifo.get(), av_audio_fifo_size(fifo.get()) + room), "AAC audio");
-            std::vector<std::vector<float>> planes(static_cast<std::size_t>(channels),
-                                                   std::vector<float>(static_cast<std::size_t>(room) + 1));
-            std::vector<std::uint8_t*> out;
-            for (auto& p : planes)
-                out.push_back(reinterpret_cast<std::uint8_t*>(p.data()));
-            const int made = swr_convert(resampler.get(), out.data(), room, count ? &in : nullptr, count);
-            check(made, "AAC audio");
-            check(av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(out.data()), made), "AAC audio");
-            sound_fed += static_cast<std::uint64_t>(count);
-            if (count == 0)
-                break;  // the resampler has been drained
-        }
-        while (av_audio_fifo_size(fifo.get()) >= c.frame_size || (last && av_audio_fifo_size(fifo.get()) > 0)) {
-            check(av_frame_make_writable(sound_frame.get()), "AAC audio");
-            const int n = std::min(av_audio_fifo_size(fifo.get()), c.frame_size);
+        const int channels = audio.codec->ch_layout.nb_channels;
+        const AVSampleFormat fmt = audio.codec->sample_fmt;
+        const int room = swr_get_out_samples(resampler.get(), count) + 1;
+        check(room, sound_what);
+        const int bytes = av_samples_get_buffer_size(nullptr, channels, room, fmt, 1);
+        check(bytes, sound_what);
+        converted.resize(static_cast<std::size_t>(bytes));
+        std::vector<std::uint8_t*> planes(static_cast<std::size_t>(channels));
+        check(av_samples_fill_arrays(planes.data(), nullptr, converted.data(), channels, room, fmt, 1), sound_what);
+        const auto* in = reinterpret_cast<const std::uint8_t*>(samples);
+        const int made = swr_convert(resampler.get(), planes.data(), room, count ? &in : nullptr, count);
+        check(made, sound_what);
+        check(av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes.data()), made), sound_what);
+    }
+
+    // Whole encoder frames out of the FIFO; with `last` also the shorter one that ends the sound.
+    void encode_fifo(bool last)
+    {
+        while (av_audio_fifo_size(fifo.get()) >= sound_frame_size || (last && av_audio_fifo_size(fifo.get()) > 0)) {
+            check(av_frame_make_writable(sound_frame.get()), sound_what);
+            const int n = std::min(av_audio_fifo_size(fifo.get()), sound_frame_size);
             sound_frame->nb_samples = n;
-            check(av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(sound_frame->data), n), "AAC audio");
+            check(av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(sound_frame->data), n), sound_what);
             sound_frame->pts = audio.next_pts;
             audio.next_pts += n;
-            encode(audio, sound_frame.get(), "AAC audio");
+            encode(audio, sound_frame.get(), sound_what);
         }
+    }
+
+    // Pending song samples up to sample frame `end` into the encoder.
+    void feed_sound(std::uint64_t end)
+    {
+        const std::size_t channels = song.channels;
+        std::size_t taken = 0;
+        const std::size_t held = pending.size() / channels;
+        while (sound_fed < end && taken < held) {
+            const auto count = static_cast<int>(std::min<std::uint64_t>({end - sound_fed, held - taken, 8192}));
+            resample(pending.data() + taken * channels, count);
+            taken += static_cast<std::size_t>(count);
+            sound_fed += static_cast<std::uint64_t>(count);
+            encode_fifo(false);
+        }
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(taken * channels));
     }
 
     std::uint64_t sound_frames_until(std::uint64_t video_frames) const
     {
-        return video_frames * period_ms * sound->sample_rate / 1000;
+        return video_frames * period_ms * song.sample_rate / 1000;
     }
 };
 
 video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms,
-                           const pcm_audio* sound)
+                           std::optional<sound_format> sound)
     : impl_(std::make_unique<impl>(file, width, height, period_ms, sound))
 {
     if (width % 2 != 0 || height % 2 != 0) {
@@ -315,8 +357,8 @@ video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t h
         throw std::bad_alloc();
     v.open_container();
     v.open_video();
-    if (sound != nullptr && sound->channels != 0)
-        v.open_audio();
+    if (sound && sound->channels != 0 && sound->sample_rate != 0)
+        v.open_aac();
     AVDictionary* options = nullptr;
     if (!file.seekable())
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
@@ -338,7 +380,16 @@ void video_writer::add_frame(const std::uint8_t* rgb)
     v.picture->pts = v.video.next_pts++;
     v.encode(v.video, v.picture.get(), "H.264 video");
     if (v.audio.codec)
-        v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)), false);
+        v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
+}
+
+void video_writer::add_sound(const float* samples, std::size_t sample_frames)
+{
+    impl& v = *impl_;
+    if (!v.audio.codec)
+        return;
+    v.pending.insert(v.pending.end(), samples, samples + sample_frames * v.song.channels);
+    v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
 }
 
 void video_writer::finish()
@@ -346,8 +397,11 @@ void video_writer::finish()
     impl& v = *impl_;
     v.encode(v.video, nullptr, "H.264 video");
     if (v.audio.codec) {
-        v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)), true);
-        v.encode(v.audio, nullptr, "AAC audio");
+        v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
+        v.pending.clear();
+        v.resample(nullptr, 0);  // what the resampler still holds
+        v.encode_fifo(true);
+        v.encode(v.audio, nullptr, v.sound_what);
     }
     v.check(av_write_trailer(v.format.get()), "MP4 trailer");
     avio_flush(v.io.get());
