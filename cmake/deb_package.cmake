@@ -69,7 +69,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 # The synopsis, then the extended description (CPack indents its lines).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "audio-driven fire rendered off screen to video, GIF and PNG
 pyrelle render runs the fire of the Pyrelle music visualisation off screen,
-frame for frame, and writes it as a video with the song's sound, an animated
-GIF or palettised PNG frames. pyrelle config reads and writes the
+frame for frame, and writes it as a video with the song's sound (MP4, WebM or
+MOV), an animated GIF or palettised PNG frames, also with the fire's heat as
+transparency, to lay over other footage. pyrelle config reads and writes the
 visualisation's stored settings.")
 include(CPack)

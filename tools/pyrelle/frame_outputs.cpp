@@ -158,7 +158,7 @@ struct frame_outputs::impl {
     std::unique_ptr<gif_writer> gif;
     std::unique_ptr<png_folder> pngs;
     std::vector<std::uint8_t> screen;  // the visible rows, palette indices
-    std::vector<std::uint8_t> rgb;     // the screen through the palette
+    std::vector<std::uint8_t> rgb;     // the screen through the palette, and its opacity when transparent
     // What the GIF and PNGs show: the screen, scaled; the palette, with black for the bars.
     std::vector<std::uint8_t> picture, picture_rgb, png;
     palette_entry picture_palette[palette_size] = {};
@@ -182,18 +182,25 @@ struct frame_outputs::impl {
         return picture.data();
     }
 
+    std::size_t video_pixel_bytes() const { return format.transparent ? 4 : 3; }
+
+    // RGB, or RGBA when transparent; the bars black, or clear.
     const std::uint8_t* rgb_picture(const palette_entry* palette)
     {
+        const std::size_t n = video_pixel_bytes();
         for (std::size_t i = 0; i < screen.size(); ++i) {
             const palette_entry& e = palette[screen[i]];
-            rgb[3 * i] = e.red;
-            rgb[3 * i + 1] = e.green;
-            rgb[3 * i + 2] = e.blue;
+            rgb[n * i] = e.red;
+            rgb[n * i + 1] = e.green;
+            rgb[n * i + 2] = e.blue;
+            if (n == 4) {
+                rgb[n * i + 3] = heat_opacity(screen[i]);
+            }
         }
         if (picture_rgb.empty())
             return rgb.data();
-        static constexpr std::uint8_t black[3] = {0, 0, 0};
-        scale_frame(rgb.data(), frame_size(), 3, placement, black, picture_rgb.data());
+        static constexpr std::uint8_t black[4] = {0, 0, 0, 0};
+        scale_frame(rgb.data(), frame_size(), n, placement, black, picture_rgb.data());
         return picture_rgb.data();
     }
 };
@@ -214,7 +221,9 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     o.screen.resize(static_cast<std::size_t>(format.width) * format.height);
     if (!paths.video_file.empty()) {
         o.video_file.emplace(paths.video_file);
-        o.video = std::make_unique<video_writer>(*o.video_file, size.width, size.height, format.period_ms, soundtrack);
+        o.video =
+            std::make_unique<video_writer>(*o.video_file, video_container_for(paths.video_file), format.transparent,
+                                           size.width, size.height, format.period_ms, soundtrack);
     }
     if (!paths.gif_file.empty()) {
         o.gif_file.emplace(paths.gif_file);
@@ -230,9 +239,9 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     const bool scaled = !(size == o.frame_size());
     const auto picture_pixels = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     if (o.video)
-        o.rgb.resize(o.screen.size() * 3);
+        o.rgb.resize(o.screen.size() * o.video_pixel_bytes());
     if (o.video && scaled)
-        o.picture_rgb.resize(picture_pixels * 3);
+        o.picture_rgb.resize(picture_pixels * o.video_pixel_bytes());
     if ((o.gif || o.pngs) && scaled)
         o.picture.resize(picture_pixels);
 }
