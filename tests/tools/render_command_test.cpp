@@ -113,8 +113,8 @@ bytes trns_chunk(const std::string& file)
 {
     const bytes png = read_bytes(file);
     for (std::size_t at = 8; at + 12 <= png.size();) {
-        const std::size_t length = static_cast<std::size_t>(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 |
-                                   png[at + 3];
+        const std::size_t length =
+            static_cast<std::size_t>(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
         if (std::memcmp(&png[at + 4], "tRNS", 4) == 0 && at + 12 + length <= png.size()) {
             return bytes(png.begin() + static_cast<std::ptrdiff_t>(at + 8),
                          png.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
@@ -125,10 +125,7 @@ bytes trns_chunk(const std::string& file)
 }
 
 // The opacity of a transparent picture's pixel of heat h, as the help states it: min(2h, 255).
-int opacity_of(int heat)
-{
-    return std::min(2 * heat, 255);
-}
+int opacity_of(int heat) { return std::min(2 * heat, 255); }
 
 // Where the mode's frame lands in a picture: each pixel `factor` times over at (left, top), black
 // elsewhere.
@@ -187,10 +184,9 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
 {
     const auto r = run({"render", "--help"});
     ASSERT_EQ(r.status, 0);
-    for (const char* option :
-         {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config", "--low", "--middle",
-          "--high", "--flow", "--video", "--gif", "--png", "--dump-heat", "--dump-palette", "--transparent",
-          "opacity min(2h, 255)", "--version"}) {
+    for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
+                               "--low", "--middle", "--high", "--flow", "--video", "--gif", "--png", "--dump-heat",
+                               "--dump-palette", "--transparent", "opacity min(2h, 255)", "--version"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
@@ -303,9 +299,9 @@ TEST_F(RenderCommand, SizeReplicatesEachPixelBetweenBlackBars)
 TEST_F(RenderCommand, TransparentPicturesTakeTheirOpacityFromTheHeat)
 {
     // Bars too, which must be clear.
-    const auto r = run({"render", "--mode", "32x12", "--size", "70x40", "--raw-samples", sweep, "--chunk", "16",
-                        "--flow", "low", "--transparent", "--gif", "fire.gif", "--png", "frames", "--dump-heat", "heat",
-                        "--dump-palette", "palette"});
+    const auto r = run({"render",  "--mode", "32x12",       "--size", "70x40",          "--raw-samples", sweep,
+                        "--chunk", "16",     "--flow",      "low",    "--transparent",  "--gif",         "fire.gif",
+                        "--png",   "frames", "--dump-heat", "heat",   "--dump-palette", "palette"});
     ASSERT_EQ(r.status, 0) << r.err;
     expect_pictures_show_the_dumps(path(""), read_gif(path("fire.gif"), 70, 40), 20, 32, 12, {70, 40, 2, 3, 8}, true);
     bytes rule(256);
@@ -316,8 +312,9 @@ TEST_F(RenderCommand, TransparentPicturesTakeTheirOpacityFromTheHeat)
 
     const auto mp4 = run({"render", "--frames", "1", "--transparent", "--video", "fire.mp4"});
     EXPECT_EQ(mp4.status, 2);
-    EXPECT_EQ(mp4.err, "pyrelle render: --transparent: --video 'fire.mp4' is an MP4, whose H.264 has no alpha: name "
-                       "a .webm (VP9) or .mov (ProRes 4444) file (try 'pyrelle render --help')\n");
+    EXPECT_EQ(mp4.err,
+              "pyrelle render: --transparent: --video 'fire.mp4' is an MP4, whose H.264 has no alpha: name "
+              "a .webm (VP9) or .mov (ProRes 4444) file (try 'pyrelle render --help')\n");
 }
 
 TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFile)

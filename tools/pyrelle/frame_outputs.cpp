@@ -227,8 +227,8 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     }
     if (!paths.gif_file.empty()) {
         o.gif_file.emplace(paths.gif_file);
-        o.gif = std::make_unique<gif_writer>(*o.gif_file, size.width, size.height, format.period_ms,
-                                             format.transparent);
+        o.gif =
+            std::make_unique<gif_writer>(*o.gif_file, size.width, size.height, format.period_ms, format.transparent);
     }
     if (!paths.heat_dump_file.empty())
         o.heat_dump.emplace(paths.heat_dump_file);
