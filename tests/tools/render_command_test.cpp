@@ -108,20 +108,16 @@ png_picture read_png(const std::string& file)
     return picture;
 }
 
-// The body of a PNG's tRNS chunk, as stored; empty without one.
+// The entries of a PNG's tRNS chunk (after its 4-byte length and its name); empty without one.
 bytes trns_chunk(const std::string& file)
 {
     const bytes png = read_bytes(file);
-    for (std::size_t at = 8; at + 12 <= png.size();) {
-        const std::size_t length =
-            static_cast<std::size_t>(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-        if (std::memcmp(&png[at + 4], "tRNS", 4) == 0 && at + 12 + length <= png.size()) {
-            return bytes(png.begin() + static_cast<std::ptrdiff_t>(at + 8),
-                         png.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
-        }
-        at += 12 + length;
+    const char name[] = "tRNS";
+    const auto at = std::search(png.begin(), png.end(), name, name + 4);
+    if (at == png.end() || at - png.begin() < 4 || png.end() - at < 4 + at[-2] * 256 + at[-1]) {
+        return {};
     }
-    return {};
+    return bytes(at + 4, at + 4 + at[-2] * 256 + at[-1]);
 }
 
 // The opacity of a transparent picture's pixel of heat h, as the help states it: min(2h, 255).
