@@ -182,7 +182,7 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
     ASSERT_EQ(r.status, 0);
     for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
                                "--low", "--middle", "--high", "--flow", "--video", "--gif", "--png", "--dump-heat",
-                               "--dump-palette", "--transparent", "opacity min(2h, 255)", "--version"}) {
+                               "--dump-palette", "--transparent", "min(2h, 255) of 255", "--version"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
