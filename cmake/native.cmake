@@ -9,6 +9,7 @@ find_package(PNG REQUIRED)
 include(GoogleTest)
 
 add_subdirectory(tools)
+include(cmake/deb_package.cmake)
 add_subdirectory(tests)
 add_subdirectory(bench)
 

@@ -41,6 +41,8 @@ bytes frame_of(const bytes& dump, std::size_t frame_size, std::size_t k)
 // A GIF as a viewer shows it: each picture's delay (hundredths) and RGB pixels, and its loop count.
 struct gif_pictures {
     std::vector<int> delays;
+    std::vector<int> clear_indices;  // each picture's transparent index, NO_TRANSPARENT_COLOR for none
+    std::vector<int> disposals;
     std::vector<bytes> rgb;
     int loops = -1;  // from the NETSCAPE2.0 extension; 0: for ever
 };
@@ -61,6 +63,8 @@ gif_pictures read_gif(const std::string& file, int width, int height)
         GraphicsControlBlock control{};
         EXPECT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
         pictures.delays.push_back(control.DelayTime);
+        pictures.clear_indices.push_back(control.TransparentColor);
+        pictures.disposals.push_back(control.DisposalMode);
         for (int b = 0; b + 1 < image.ExtensionBlockCount; ++b) {
             const ExtensionBlock& app = image.ExtensionBlocks[b];
             const ExtensionBlock& data = image.ExtensionBlocks[b + 1];
@@ -81,11 +85,12 @@ gif_pictures read_gif(const std::string& file, int width, int height)
     return pictures;
 }
 
-// A PNG decoded by libpng to RGB, and whether it was stored palettised.
+// A PNG decoded by libpng to RGB and alpha, and whether it was stored palettised.
 struct png_picture {
     bool palettised = false;
     png_uint_32 width = 0;
     bytes rgb;
+    bytes alpha;
 };
 
 png_picture read_png(const std::string& file)
@@ -99,11 +104,31 @@ png_picture read_png(const std::string& file)
     }
     picture.palettised = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0;
     picture.width = image.width;
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    EXPECT_NE(png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr), 0) << file;
+    image.format = PNG_FORMAT_RGBA;
+    bytes rgba(PNG_IMAGE_SIZE(image));
+    EXPECT_NE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr), 0) << file;
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        picture.rgb.insert(picture.rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i),
+                           rgba.begin() + static_cast<std::ptrdiff_t>(i + 3));
+        picture.alpha.push_back(rgba[i + 3]);
+    }
     return picture;
 }
+
+// The entries of a PNG's tRNS chunk (after its 4-byte length and its name); empty without one.
+bytes trns_chunk(const std::string& file)
+{
+    const bytes png = read_bytes(file);
+    const char name[] = "tRNS";
+    const auto at = std::search(png.begin(), png.end(), name, name + 4);
+    if (at == png.end() || at - png.begin() < 4 || png.end() - at < 4 + at[-2] * 256 + at[-1]) {
+        return {};
+    }
+    return bytes(at + 4, at + 4 + at[-2] * 256 + at[-1]);
+}
+
+// The opacity of a transparent picture's pixel of heat h, as the help states it: min(2h, 255).
+int opacity_of(int heat) { return std::min(2 * heat, 255); }
 
 // Where the mode's frame lands in a picture: each pixel `factor` times over at (left, top), black
 // elsewhere.
@@ -112,22 +137,27 @@ struct placement {
 };
 
 // Every picture of the GIF and of frames/ against what the screen shows for the same frame of the
-// heat and palette dumps in `folder`.
+// heat and palette dumps in `folder`. Transparent pictures take their opacity from the heat, and
+// their bars are index 0, clear; opaque ones have black bars.
 void expect_pictures_show_the_dumps(const std::string& folder, const gif_pictures& gif, std::size_t frames,
-                                    int mode_width, int mode_height, const placement& at)
+                                    int mode_width, int mode_height, const placement& at, bool transparent = false)
 {
     const bytes heat = read_bytes(folder + "heat"), palette = read_bytes(folder + "palette");
     const auto heat_frame = static_cast<std::size_t>(mode_width * (mode_height + 2));
     ASSERT_EQ(gif.rgb.size(), frames);
     for (std::size_t k = 0; k < frames; ++k) {
         const bytes frame = frame_of(heat, heat_frame, k), colours = frame_of(palette, palette_bytes, k);
-        bytes screen(static_cast<std::size_t>(at.width * at.height * 3), 0);
+        const auto pixels = static_cast<std::size_t>(at.width * at.height);
+        bytes screen(pixels * 3, 0), alpha(pixels, transparent ? 0 : 255);
+        for (std::size_t p = 0; transparent && p < pixels; ++p) {
+            std::copy_n(colours.begin(), 3, screen.begin() + static_cast<std::ptrdiff_t>(p * 3));
+        }
         for (int y = 0; y < mode_height * at.factor; ++y) {
             for (int x = 0; x < mode_width * at.factor; ++x) {
-                const std::size_t entry =
-                    frame[static_cast<std::size_t>(y / at.factor * mode_width + x / at.factor)] * 4u;
-                std::copy_n(colours.begin() + static_cast<std::ptrdiff_t>(entry), 3,
-                            screen.begin() + static_cast<std::ptrdiff_t>(((at.top + y) * at.width + at.left + x) * 3));
+                const std::uint8_t heat = frame[static_cast<std::size_t>(y / at.factor * mode_width + x / at.factor)];
+                const auto p = static_cast<std::size_t>((at.top + y) * at.width + at.left + x);
+                std::copy_n(colours.begin() + heat * 4, 3, screen.begin() + static_cast<std::ptrdiff_t>(p * 3));
+                alpha[p] = static_cast<std::uint8_t>(transparent ? opacity_of(heat) : 255);
             }
         }
         char name[48];
@@ -136,7 +166,11 @@ void expect_pictures_show_the_dumps(const std::string& folder, const gif_picture
         EXPECT_TRUE(png.palettised) << name;
         EXPECT_EQ(png.width, static_cast<png_uint_32>(at.width)) << name;
         EXPECT_EQ(png.rgb, screen) << name;
+        EXPECT_EQ(png.alpha, alpha) << name;
         EXPECT_EQ(gif.rgb[k], screen) << "GIF picture " << k;
+        EXPECT_EQ(gif.clear_indices[k], transparent ? 0 : NO_TRANSPARENT_COLOR) << "GIF picture " << k;
+        // Drawn over the one before, the clear pixels would show old flames.
+        EXPECT_EQ(gif.disposals[k], transparent ? DISPOSE_BACKGROUND : DISPOSAL_UNSPECIFIED) << "GIF picture " << k;
     }
 }
 
@@ -205,9 +239,9 @@ TEST_F(RenderCommand, HelpDocumentsEveryOption)
 {
     const auto r = run({"render", "--help"});
     ASSERT_EQ(r.status, 0);
-    for (const char* option :
-         {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config", "--low", "--middle",
-          "--high", "--flow", "--video", "--gif", "--png", "--dump-heat", "--dump-palette", "--version"}) {
+    for (const char* option : {"--mode", "--frames", "--frame-rate", "--audio", "--raw-samples", "--chunk", "--config",
+                               "--low", "--middle", "--high", "--flow", "--video", "--gif", "--png", "--dump-heat",
+                               "--dump-palette", "--transparent", "min(2h, 255) of 255", "--version"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
@@ -345,6 +379,27 @@ TEST_F(RenderCommand, SizeReplicatesEachPixelBetweenBlackBars)
               "render --help')\n");
 }
 
+TEST_F(RenderCommand, TransparentPicturesTakeTheirOpacityFromTheHeat)
+{
+    // Bars too, which must be clear.
+    const auto r = run({"render",  "--mode", "32x12",       "--size", "70x40",          "--raw-samples", sweep,
+                        "--chunk", "16",     "--flow",      "low",    "--transparent",  "--gif",         "fire.gif",
+                        "--png",   "frames", "--dump-heat", "heat",   "--dump-palette", "palette"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    expect_pictures_show_the_dumps(path(""), read_gif(path("fire.gif"), 70, 40), 20, 32, 12, {70, 40, 2, 3, 8}, true);
+    bytes rule(256);
+    for (int heat = 0; heat < 256; ++heat) {
+        rule[static_cast<std::size_t>(heat)] = static_cast<std::uint8_t>(opacity_of(heat));
+    }
+    EXPECT_EQ(trns_chunk(path("frames/frame-00007.png")), rule);
+
+    const auto mp4 = run({"render", "--frames", "1", "--transparent", "--video", "fire.mp4"});
+    EXPECT_EQ(mp4.status, 2);
+    EXPECT_EQ(mp4.err,
+              "pyrelle render: --transparent: --video 'fire.mp4' is an MP4, whose H.264 has no alpha: name "
+              "a .webm (VP9) or .mov (ProRes 4444) file (try 'pyrelle render --help')\n");
+}
+
 TEST_F(RenderCommand, RawSamplesEndingInAPartialChunkDrawNothingFromBeyondTheFile)
 {
     // 320 floats in chunks of 60: five whole chunks and 20 floats over.
@@ -447,6 +502,8 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--audio", "-"},                                                          // standard input is empty
         {"--frames", "0", "--gif", "fire.gif"},                                    // a GIF of no picture is no GIF
         {"--frames", "0", "--video", "fire.mp4"},
+        {"--transparent", "--video", "-"},                                         // an MP4 on standard output
+        {"--transparent"},                                                         // nothing to make clear
         {"--audio", sweep},                                                        // not a sound file
         {"--audio", std::string(PYRELLE_TEST_DATA_DIR) + "/../../docs/fire.png"},  // no audio stream
         {"--audio", "a.wav", "--raw-samples", sweep, "--chunk", "4"},

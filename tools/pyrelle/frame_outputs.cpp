@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "tools/pyrelle/frame_scaling.h"
+#include "tools/pyrelle/heat_opacity.h"
 #include "tools/pyrelle/indexed_png.h"
 #include "tools/pyrelle/interruption.h"
 #include "tools/pyrelle/output_file.h"
@@ -25,8 +26,8 @@ namespace {
 
 class gif_writer {
 public:
-    gif_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms)
-        : path_(file.path()), width_(width), height_(height), period_ms_(period_ms)
+    gif_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms, bool transparent)
+        : path_(file.path()), width_(width), height_(height), period_ms_(period_ms), transparent_(transparent)
     {
         // giflib closes the descriptor it is given: hand it a copy, the output_file keeps its own.
         int error = 0;
@@ -98,7 +99,10 @@ private:
 
     void put(unsigned delay)
     {
-        const unsigned char control[] = {0, static_cast<unsigned char>(delay & 0xFF),
+        // A transparent GIF has index 0 clear, and each picture is drawn on a cleared canvas:
+        // left on the one before, the clear pixels would show the old flames through.
+        const auto flags = static_cast<unsigned char>(transparent_ ? DISPOSE_BACKGROUND << 2 | 1 : 0);
+        const unsigned char control[] = {flags, static_cast<unsigned char>(delay & 0xFF),
                                          static_cast<unsigned char>(delay >> 8), 0};
         check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));
 
@@ -127,6 +131,7 @@ private:
     std::string path_;
     std::int32_t width_, height_;
     std::uint64_t period_ms_;
+    bool transparent_;
     GifFileType* gif_ = nullptr;
     std::uint64_t frames_ = 0;
     // The frame shown last, written once the next one's start (or the end) gives its delay.
@@ -153,10 +158,11 @@ struct frame_outputs::impl {
     std::unique_ptr<gif_writer> gif;
     std::unique_ptr<png_folder> pngs;
     std::vector<std::uint8_t> screen;  // the visible rows, palette indices
-    std::vector<std::uint8_t> rgb;     // the screen through the palette
+    std::vector<std::uint8_t> rgb;     // the screen through the palette, and its opacity when transparent
     // What the GIF and PNGs show: the screen, scaled; the palette, with black for the bars.
     std::vector<std::uint8_t> picture, picture_rgb, png;
     palette_entry picture_palette[palette_size] = {};
+    std::uint8_t png_opacity[palette_size] = {};  // each index's opacity in a transparent PNG
     std::uint32_t frames = 0;
 
     picture_size frame_size() const { return {format.width, format.height}; }
@@ -167,25 +173,34 @@ struct frame_outputs::impl {
         std::copy(palette, palette + palette_size, picture_palette);
         if (picture.empty())
             return screen.data();
+        // Index 0 is the clear one of a transparent picture, whatever its colour.
         std::uint8_t bar = 0;
-        if (placement.has_bars(frame_size()))
+        if (placement.has_bars(frame_size()) && !format.transparent) {
             bar = bar_index(screen.data(), screen.size(), picture_palette);
+        }
         scale_frame(screen.data(), frame_size(), 1, placement, &bar, picture.data());
         return picture.data();
     }
 
+    std::size_t video_pixel_bytes() const { return format.transparent ? 4 : 3; }
+
+    // RGB, or RGBA when transparent; the bars black, or clear.
     const std::uint8_t* rgb_picture(const palette_entry* palette)
     {
+        const std::size_t n = video_pixel_bytes();
         for (std::size_t i = 0; i < screen.size(); ++i) {
             const palette_entry& e = palette[screen[i]];
-            rgb[3 * i] = e.red;
-            rgb[3 * i + 1] = e.green;
-            rgb[3 * i + 2] = e.blue;
+            rgb[n * i] = e.red;
+            rgb[n * i + 1] = e.green;
+            rgb[n * i + 2] = e.blue;
+            if (n == 4) {
+                rgb[n * i + 3] = heat_opacity(screen[i]);
+            }
         }
         if (picture_rgb.empty())
             return rgb.data();
-        static constexpr std::uint8_t black[3] = {0, 0, 0};
-        scale_frame(rgb.data(), frame_size(), 3, placement, black, picture_rgb.data());
+        static constexpr std::uint8_t black[4] = {0, 0, 0, 0};
+        scale_frame(rgb.data(), frame_size(), n, placement, black, picture_rgb.data());
         return picture_rgb.data();
     }
 };
@@ -200,14 +215,20 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     const picture_size size = format.picture.width == 0 ? o.frame_size() : format.picture;
     o.placement = place_frame(o.frame_size(), size);
     o.png_dir = paths.png_dir;
+    for (int i = 0; i < palette_size; ++i) {
+        o.png_opacity[i] = heat_opacity(static_cast<std::uint8_t>(i));
+    }
     o.screen.resize(static_cast<std::size_t>(format.width) * format.height);
     if (!paths.video_file.empty()) {
         o.video_file.emplace(paths.video_file);
-        o.video = std::make_unique<video_writer>(*o.video_file, size.width, size.height, format.period_ms, soundtrack);
+        o.video =
+            std::make_unique<video_writer>(*o.video_file, video_container_for(paths.video_file), format.transparent,
+                                           size.width, size.height, format.period_ms, soundtrack);
     }
     if (!paths.gif_file.empty()) {
         o.gif_file.emplace(paths.gif_file);
-        o.gif = std::make_unique<gif_writer>(*o.gif_file, size.width, size.height, format.period_ms);
+        o.gif =
+            std::make_unique<gif_writer>(*o.gif_file, size.width, size.height, format.period_ms, format.transparent);
     }
     if (!paths.heat_dump_file.empty())
         o.heat_dump.emplace(paths.heat_dump_file);
@@ -218,9 +239,9 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
     const bool scaled = !(size == o.frame_size());
     const auto picture_pixels = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     if (o.video)
-        o.rgb.resize(o.screen.size() * 3);
+        o.rgb.resize(o.screen.size() * o.video_pixel_bytes());
     if (o.video && scaled)
-        o.picture_rgb.resize(picture_pixels * 3);
+        o.picture_rgb.resize(picture_pixels * o.video_pixel_bytes());
     if ((o.gif || o.pngs) && scaled)
         o.picture.resize(picture_pixels);
 }
@@ -237,7 +258,7 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
             o.gif->add_frame(picture, o.picture_palette);
         if (o.pngs) {
             encode_indexed_png(picture, o.placement.picture.width, o.placement.picture.height, o.picture_palette,
-                               o.png);
+                               o.format.transparent ? o.png_opacity : nullptr, o.png);
             o.pngs->write(o.frames, o.png);
         }
     }

@@ -36,6 +36,9 @@ struct frame_format {
     // The size of the video, GIF and PNG pictures, at least the frame's (see frame_scaling.h);
     // 0 x 0: the frame's own.
     picture_size picture;
+    // Whether the video, GIF and PNG pictures carry the heat as opacity (heat_opacity.h), their
+    // bars fully clear.
+    bool transparent = false;
 };
 
 class frame_outputs {

@@ -40,7 +40,7 @@ void on_flush(png_structp) {}
 
 // Only plain locals between setjmp and a longjmp back to it: nothing there has a destructor to skip.
 bool encode(encoding& e, const std::uint8_t* indices, std::int32_t width, std::int32_t height,
-            const palette_entry* palette)
+            const palette_entry* palette, const std::uint8_t* opacity)
 {
     png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, &on_error, &on_warning);
     if (writer == nullptr) {
@@ -61,6 +61,9 @@ bool encode(encoding& e, const std::uint8_t* indices, std::int32_t width, std::i
     for (int i = 0; i < palette_size; ++i)
         colours[i] = {palette[i].red, palette[i].green, palette[i].blue};
     png_set_PLTE(writer, info, colours, palette_size);
+    if (opacity != nullptr) {
+        png_set_tRNS(writer, info, opacity, palette_size, nullptr);
+    }
     // The fire's heat, and so its indices, changes slowly from row to row: the Up filter alone
     // with zlib's level 2 gave the smallest files among the fast settings (640x480: about 45 KB a frame,
     // about 400 frames a second; all adaptive filters or higher levels cost 2-6 times the time
@@ -78,11 +81,11 @@ bool encode(encoding& e, const std::uint8_t* indices, std::int32_t width, std::i
 }  // namespace
 
 void encode_indexed_png(const std::uint8_t* indices, std::int32_t width, std::int32_t height,
-                        const palette_entry* palette, std::vector<std::uint8_t>& png)
+                        const palette_entry* palette, const std::uint8_t* opacity, std::vector<std::uint8_t>& png)
 {
     png.clear();
     encoding e{&png, {}};
-    if (!encode(e, indices, width, height, palette))
+    if (!encode(e, indices, width, height, palette, opacity))
         throw std::runtime_error(std::string("PNG encoding: ") + e.error);
 }
 

@@ -153,11 +153,11 @@ int run_render_command(int argc, char** argv)
     interruption_guard interruptions;
     std::unique_ptr<frame_outputs> outputs;
     try {
-        outputs =
-            std::make_unique<frame_outputs>(paths,
-                                            frame_format{settings.width, settings.height, period_ms(settings),
-                                                         options.size.value_or(picture_size{})},
-                                            audio.feed->sound());
+        outputs = std::make_unique<frame_outputs>(
+            paths,
+            frame_format{settings.width, settings.height, period_ms(settings), options.size.value_or(picture_size{}),
+                         options.transparent},
+            audio.feed->sound());
         // The video's sound flows with the frames' reading, from the samples already read on.
         frame_outputs& sound_to = *outputs;
         audio.feed->send_samples_to([&sound_to](const float* samples, std::size_t sample_frames) {

@@ -6,6 +6,7 @@
 #include "fire/heat_field.h"
 #include "support/colour_text.h"
 #include "tools/pyrelle/command_line.h"
+#include "tools/pyrelle/video_container.h"
 
 namespace pyrelle::tools {
 namespace {
@@ -21,7 +22,7 @@ std::string render_usage()
     "                      [--audio FILE | --raw-samples FILE --chunk N]\n"
     "                      [--config FILE] [--low C] [--middle C] [--high C] [--flow LIST]\n"
     "                      [--video FILE] [--gif FILE] [--png DIR] [--size WxH]\n"
-    "                      [--dump-heat FILE] [--dump-palette FILE]\n"
+    "                      [--dump-heat FILE] [--dump-palette FILE] [--transparent]\n"
     "\n"
     "Runs the fire of one full-screen run off screen, frame for frame, exactly as the module\n"
     "draws it, and writes what the screen would show. Options take their value as '--opt VALUE'\n"
@@ -55,9 +56,10 @@ std::string render_usage()
     "                       random ramps ('none' for none; default none)\n"
     "\n"
     "Output (without any, the run is only timed and the time printed):\n"
-    "  --video FILE         MP4 at the real pace: H.264 video of rows 0..height-1 and the song's\n"
-    "                       sound as AAC (over 48 kHz: at 48 kHz; none with --raw-samples);\n"
-    "                       width and height even\n"
+    "  --video FILE         a video at the real pace of rows 0..height-1 and the song's sound\n"
+    "                       (none with --raw-samples); width and height even. FILE's extension\n"
+    "                       picks the kind: .webm VP9 and Opus, .mov ProRes 4444 and PCM, any\n"
+    "                       other (and '-') MP4, H.264 and AAC (a song over 48 kHz at 48 kHz)\n"
     "  --gif FILE           animated GIF at the real pace (rows 0..height-1 through the palette;\n"
     "                       a frame due under 2 hundredths after the last one shown is left out)\n"
     "  --png DIR            one 8-bit palettised PNG per frame (the frame's own palette),\n"
@@ -71,10 +73,16 @@ std::string render_usage()
     "  --dump-heat FILE     after every frame, the whole heat field: width x (height + 2) bytes\n"
     "  --dump-palette FILE  after every frame, the 256 palette entries: 1024 bytes\n"
     "                       (red, green, blue, flags)\n"
+    "  --transparent        the video, GIF and PNG pictures as an overlay, each pixel as\n"
+    "                       opaque as it is hot: a pixel of heat (palette index) h has opacity\n"
+    "                       min(2h, 255) of 255, so heat 0 is clear and 128 and above fully\n"
+    "                       opaque; the bars of --size are clear. A video needs a .webm or .mov\n"
+    "                       FILE; the PNGs carry it in their palette (tRNS), the GIF as its\n"
+    "                       clear index 0\n"
     "  A FILE that is a regular file (or new) is replaced whole when the render completes; a\n"
     "  symbolic link is followed and its target replaced; a FIFO, a character device or '-'\n"
-    "  (standard output) is written straight through. A video written straight through is a\n"
-    "  fragmented MP4. An interrupted or failed render (also Ctrl-C) removes what it began.\n"
+    "  (standard output) is written straight through. An MP4 or MOV written straight through is\n"
+    "  fragmented. An interrupted or failed render (also Ctrl-C) removes what it began.\n"
     "  An output that is an input, another output or a frame file in DIR is refused; a\n"
     "  character device (/dev/null) may take several.\n"
     "\n"
@@ -165,6 +173,23 @@ void check_picture_size(const render_options& options)
     }
 }
 
+// Before anything is read or written: an opaque video where an overlay was asked for would cost
+// the whole render.
+void check_transparency(const render_options& options)
+{
+    if (!options.transparent) {
+        return;
+    }
+    if (options.video_file.empty() && options.gif_file.empty() && options.png_dir.empty()) {
+        throw CLI::ValidationError("--transparent", "needs a picture to make clear: --video, --gif or --png");
+    }
+    if (!options.video_file.empty() && !carries_alpha(video_container_for(options.video_file))) {
+        throw CLI::ValidationError("--transparent", "--video '" + options.video_file +
+                                                        "' is an MP4, whose H.264 has no alpha: name a .webm "
+                                                        "(VP9) or .mov (ProRes 4444) file");
+    }
+}
+
 }  // namespace
 
 std::optional<int> parse_render_options(int argc, char** argv, render_options& options)
@@ -203,11 +228,16 @@ std::optional<int> parse_render_options(int argc, char** argv, render_options& o
     app.add_option("--png", options.png_dir)->type_name("DIR");
     app.add_option("--dump-heat", options.heat_dump_file)->type_name("FILE");
     app.add_option("--dump-palette", options.palette_dump_file)->type_name("FILE");
+    app.add_flag("--transparent", options.transparent);
     app.add_option_function<std::string>("--size",
                                          [&](const std::string& v) { options.size = parse_size("--size", v); })
         ->type_name("WxH");
-    // After every option, whatever their order: the size is measured against the mode.
-    app.final_callback([&] { check_picture_size(options); });
+    // After every option, whatever their order: the size is measured against the mode, and the
+    // transparency against the outputs.
+    app.final_callback([&] {
+        check_picture_size(options);
+        check_transparency(options);
+    });
     return parse_command_line(app, argc, argv);
 }
 

@@ -36,11 +36,12 @@ struct render_options {
     std::optional<colour> low, middle, high;
     std::optional<flow_switches> flow;
 
-    std::string video_file;  // MP4: H.264 video with the song's AAC audio
+    std::string video_file;  // its extension picks the container (video_container.h)
     std::string gif_file;
     std::string png_dir;
     std::string heat_dump_file;
     std::string palette_dump_file;
+    bool transparent = false;  // the video, GIF and PNGs with the heat as opacity (heat_opacity.h)
 };
 
 // Reads the command line (argv[0] is the command's own name) into `options`. Returns nothing

@@ -69,10 +69,42 @@ struct encoded_stream {
 constexpr int io_buffer_size = 1 << 16;
 constexpr std::int64_t audio_bit_rate_per_channel = 48'000;
 
+// What each container holds: its muxer, its video encoder and that encoder's picture formats.
+struct container_recipe {
+    const char* muxer;  // libavformat's name
+    const char* name;   // the container's and its video's names in messages
+    const char* video_encoder;
+    const char* video_what;
+    AVPixelFormat opaque_format;
+    AVPixelFormat alpha_format;  // AV_PIX_FMT_NONE: the codec has no alpha
+};
+
+const container_recipe& recipe_for(video_container container)
+{
+    static const container_recipe mp4{"mp4", "MP4", "libx264", "H.264 video", AV_PIX_FMT_YUV420P, AV_PIX_FMT_NONE};
+    static const container_recipe webm{
+        "webm", "WebM", "libvpx-vp9", "VP9 video", AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVA420P};
+    // ProRes 4444 is 4:4:4 in 10 bits, its alpha plane coded without loss.
+    static const container_recipe mov{
+        "mov", "MOV", "prores_ks", "ProRes video", AV_PIX_FMT_YUV444P10LE, AV_PIX_FMT_YUVA444P10LE};
+    switch (container) {
+    case video_container::webm:
+        return webm;
+    case video_container::mov:
+        return mov;
+    case video_container::mp4:
+        break;
+    }
+    return mp4;
+}
+
 }  // namespace
 
 struct video_writer::impl {
     output_file& file;
+    video_container container;
+    const container_recipe& recipe;
+    bool alpha;
     std::int32_t width, height;
     std::uint32_t period_ms;
     std::optional<sound_format> sound;
@@ -96,8 +128,9 @@ struct video_writer::impl {
     std::vector<std::uint8_t> converted;  // the resampler's output on its way to the FIFO
     bool header_written = false;
 
-    impl(output_file& f, std::int32_t w, std::int32_t h, std::uint32_t period, std::optional<sound_format> s)
-        : file(f), width(w), height(h), period_ms(period), sound(s)
+    impl(output_file& f, video_container c, bool a, std::int32_t w, std::int32_t h, std::uint32_t period,
+         std::optional<sound_format> s)
+        : file(f), container(c), recipe(recipe_for(c)), alpha(a), width(w), height(h), period_ms(period), sound(s)
     {
         if (s) {
             song = *s;
@@ -151,7 +184,7 @@ struct video_writer::impl {
         }
         io->seekable = file.seekable() ? AVIO_SEEKABLE_NORMAL : 0;
         AVFormatContext* f = nullptr;
-        check(avformat_alloc_output_context2(&f, nullptr, "mp4", nullptr), "MP4 muxer");
+        check(avformat_alloc_output_context2(&f, nullptr, recipe.muxer, nullptr), recipe.name);
         format.reset(f);
         format->pb = io.get();
         format->flags |= AVFMT_FLAG_CUSTOM_IO;
@@ -171,14 +204,16 @@ struct video_writer::impl {
 
     void open_video()
     {
-        const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
-        if (h264 == nullptr)
-            fail("H.264 video", AVERROR_ENCODER_NOT_FOUND);
-        video = open_stream(h264);
+        const char* what = recipe.video_what;
+        const AVCodec* codec = avcodec_find_encoder_by_name(recipe.video_encoder);
+        if (codec == nullptr) {
+            fail(what, AVERROR_ENCODER_NOT_FOUND);
+        }
+        video = open_stream(codec);
         AVCodecContext& c = *video.codec;
         c.width = width;
         c.height = height;
-        c.pix_fmt = AV_PIX_FMT_YUV420P;
+        c.pix_fmt = alpha ? recipe.alpha_format : recipe.opaque_format;
         // One tick per frame of the module's timer: 1000 / (1000 / F truncated) frames a second.
         c.time_base = AVRational{static_cast<int>(period_ms), 1000};
         c.framerate = AVRational{1000, static_cast<int>(period_ms)};
@@ -187,16 +222,9 @@ struct video_writer::impl {
         c.colorspace = AVCOL_SPC_SMPTE170M;
         c.color_primaries = AVCOL_PRI_SMPTE170M;
         c.color_trc = AVCOL_TRC_SMPTE170M;
-        // Fire changes every pixel every frame. A fast preset keeps a song's render well under the
-        // song's length; quality 33 without psycho-visual tuning (which spends bits keeping grain)
-        // keeps every frame above 31 dB against the exact pictures at the usual display sizes, at
-        // about 250 kilobits a second (a three-minute song in 5-6 MB). Below that the margin over
-        // 30 dB goes faster than the size.
-        av_opt_set(c.priv_data, "preset", "veryfast", 0);
-        av_opt_set(c.priv_data, "crf", "33", 0);
-        av_opt_set(c.priv_data, "x264-params", "psy-rd=0.0,0.0:deblock=1,1", 0);
-        check(avcodec_open2(&c, h264, nullptr), "H.264 video");
-        check(avcodec_parameters_from_context(video.stream->codecpar, &c), "H.264 video");
+        set_video_quality(c);
+        check(avcodec_open2(&c, codec, nullptr), what);
+        check(avcodec_parameters_from_context(video.stream->codecpar, &c), what);
         video.stream->time_base = c.time_base;
         video.stream->avg_frame_rate = c.framerate;
 
@@ -206,11 +234,44 @@ struct video_writer::impl {
         picture->format = c.pix_fmt;
         picture->width = width;
         picture->height = height;
-        check(av_frame_get_buffer(picture.get(), 0), "H.264 video");
-        to_yuv.reset(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P,
+        check(av_frame_get_buffer(picture.get(), 0), what);
+        to_yuv.reset(sws_getContext(width, height, alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, width, height, c.pix_fmt,
                                     SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
         if (!to_yuv)
             fail("colour conversion", AVERROR(EINVAL));
+    }
+
+    void set_video_quality(AVCodecContext& c) const
+    {
+        switch (container) {
+        case video_container::mp4:
+            // Fire changes every pixel every frame. A fast preset keeps a song's render well under
+            // the song's length; quality 33 without psycho-visual tuning (which spends bits keeping
+            // grain) keeps every frame above 31 dB against the exact pictures at the usual display
+            // sizes, at about 250 kilobits a second (a three-minute song in 5-6 MB). Below that the
+            // margin over 30 dB goes faster than the size.
+            av_opt_set(c.priv_data, "preset", "veryfast", 0);
+            av_opt_set(c.priv_data, "crf", "33", 0);
+            av_opt_set(c.priv_data, "x264-params", "psy-rd=0.0,0.0:deblock=1,1", 0);
+            break;
+        case video_container::webm:
+            // Constant quality (no bit rate target) at libvpx's fastest setting: on fire, whose
+            // every pixel moves, the slower ones bought nothing measurable. Quality 24 keeps the
+            // alpha plane within 4 of the exact opacity for 99 % of the pixels at 640x480 (mean
+            // 0.25; 32 doubles that) at about 2 megabits a second; the colour is bounded by 4:2:0
+            // chroma more than by the quality.
+            c.bit_rate = 0;
+            av_opt_set(c.priv_data, "crf", "24", 0);
+            av_opt_set(c.priv_data, "deadline", "realtime", 0);
+            av_opt_set(c.priv_data, "cpu-used", "8", 0);
+            av_opt_set(c.priv_data, "row-mt", "1", 0);
+            break;
+        case video_container::mov:
+            // 4444 with alpha or without; Apple's vendor tag, which some editing programs look for.
+            av_opt_set(c.priv_data, "profile", "4444", 0);
+            av_opt_set(c.priv_data, "vendor", "apl0", 0);
+            break;
+        }
     }
 
     // The song's rate when the encoder takes it and it is at most `highest`; else `fallback`.
@@ -277,6 +338,23 @@ struct video_writer::impl {
         // it: a hi-res song's sound is resampled to 48 kHz (the fire still gets its own samples).
         const int rate = encoder_rate(aac, song.sample_rate, 48000, 48000);
         open_sound(aac, rate, audio_bit_rate_per_channel * std::min(static_cast<int>(song.channels), 2), "AAC audio");
+    }
+
+    void open_song_sound()
+    {
+        if (container == video_container::mp4) {
+            open_aac();
+            return;
+        }
+        const bool webm = container == video_container::webm;
+        const AVCodec* codec = avcodec_find_encoder_by_name(webm ? "libopus" : "pcm_s16le");
+        const char* what = webm ? "Opus audio" : "PCM audio";
+        if (codec == nullptr) {
+            fail(what, AVERROR_ENCODER_NOT_FOUND);
+        }
+        // Opus is always 48 kHz inside; PCM keeps the song's own samples.
+        const auto bit_rate = audio_bit_rate_per_channel * std::min(static_cast<int>(song.channels), 2);
+        open_sound(codec, webm ? 48000 : static_cast<int>(song.sample_rate), webm ? bit_rate : 0, what);
     }
 
     // Sends one frame (or, with null, the end) and writes every packet the encoder has ready.
@@ -348,13 +426,17 @@ struct video_writer::impl {
     }
 };
 
-video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t height, std::uint32_t period_ms,
-                           std::optional<sound_format> sound)
-    : impl_(std::make_unique<impl>(file, width, height, period_ms, sound))
+video_writer::video_writer(output_file& file, video_container container, bool alpha, std::int32_t width,
+                           std::int32_t height, std::uint32_t period_ms, std::optional<sound_format> sound)
+    : impl_(std::make_unique<impl>(file, container, alpha, width, height, period_ms, sound))
 {
+    const container_recipe& recipe = impl_->recipe;
     if (width % 2 != 0 || height % 2 != 0) {
-        throw std::runtime_error("cannot write '" + file.path() + "': an MP4 needs an even width and height, not " +
+        throw std::runtime_error("cannot write '" + file.path() + "': a video needs an even width and height, not " +
                                  std::to_string(width) + "x" + std::to_string(height));
+    }
+    if (alpha && recipe.alpha_format == AV_PIX_FMT_NONE) {
+        throw std::runtime_error("cannot write '" + file.path() + "': an " + recipe.name + " has no alpha");
     }
     av_log_set_level(std::min(av_log_get_level(), AV_LOG_ERROR));  // quieter when the song's reader asked
     impl& v = *impl_;
@@ -363,28 +445,30 @@ video_writer::video_writer(output_file& file, std::int32_t width, std::int32_t h
     v.open_container();
     v.open_video();
     if (sound && sound->channels != 0 && sound->sample_rate != 0) {
-        v.open_aac();
+        v.open_song_sound();
     }
     AVDictionary* options = nullptr;
-    if (!file.seekable())
+    // MP4 and MOV: a straight-through output gets fragments (WebM needs no seeking back anyway).
+    if (!file.seekable() && container != video_container::webm) {
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    }
     const int written = avformat_write_header(v.format.get(), &options);
     av_dict_free(&options);
-    v.check(written, "MP4 header");
+    v.check(written, recipe.name);
     v.header_written = true;
 }
 
 video_writer::~video_writer() = default;
 
-void video_writer::add_frame(const std::uint8_t* rgb)
+void video_writer::add_frame(const std::uint8_t* pixels)
 {
     impl& v = *impl_;
-    v.check(av_frame_make_writable(v.picture.get()), "H.264 video");
-    const std::uint8_t* source[1] = {rgb};
-    const int stride[1] = {v.width * 3};
+    v.check(av_frame_make_writable(v.picture.get()), v.recipe.video_what);
+    const std::uint8_t* source[1] = {pixels};
+    const int stride[1] = {v.width * (v.alpha ? 4 : 3)};
     sws_scale(v.to_yuv.get(), source, stride, 0, v.height, v.picture->data, v.picture->linesize);
     v.picture->pts = v.video.next_pts++;
-    v.encode(v.video, v.picture.get(), "H.264 video");
+    v.encode(v.video, v.picture.get(), v.recipe.video_what);
     if (v.audio.codec)
         v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
 }
@@ -402,7 +486,7 @@ void video_writer::add_sound(const float* samples, std::size_t sample_frames)
 void video_writer::finish()
 {
     impl& v = *impl_;
-    v.encode(v.video, nullptr, "H.264 video");
+    v.encode(v.video, nullptr, v.recipe.video_what);
     if (v.audio.codec) {
         v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
         v.pending.clear();
@@ -410,10 +494,10 @@ void video_writer::finish()
         v.encode_fifo(true);
         v.encode(v.audio, nullptr, v.sound_what);
     }
-    v.check(av_write_trailer(v.format.get()), "MP4 trailer");
+    v.check(av_write_trailer(v.format.get()), v.recipe.name);
     avio_flush(v.io.get());
     if (v.io->error < 0)
-        v.check(v.io->error, "MP4");
+        v.check(v.io->error, v.recipe.name);
 }
 
 }  // namespace pyrelle::tools
