@@ -1,5 +1,5 @@
-# The module's own sources beyond the portable core, in one list for both Windows builds (the
-# GCC build in cmake/windows.cmake and the Microsoft-ABI build in cmake/windows-msvc.cmake).
+# The module for both Windows builds (the GCC build in cmake/windows.cmake and the Microsoft-ABI
+# build in cmake/windows-msvc.cmake): its own sources beyond the portable core, and the targets.
 set(PYRELLE_MODULE_SOURCES
   # host binding
   host/module_state.cpp
@@ -20,3 +20,20 @@ set(PYRELLE_MODULE_SOURCES
   prefs/mode_enumeration.cpp
   prefs/preferences_page.cpp
 )
+
+# pyrelle_module_objects, the module's code as one object library that pyrelle.dll and, unchanged,
+# the Windows tests that look inside it link; and pyrelle.dll itself. ARGN: the libraries each
+# build adds (where DirectDraw's GUIDs come from, and the system's import libraries).
+function(pyrelle_add_module)
+  add_library(pyrelle_module_objects OBJECT ${PYRELLE_MODULE_SOURCES})
+  target_link_libraries(pyrelle_module_objects PUBLIC pyrelle_core shared_import ddraw ${ARGN})
+  target_compile_definitions(pyrelle_module_objects PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+  add_library(pyrelle_module SHARED
+    $<TARGET_OBJECTS:pyrelle_module_objects>
+    host/pyrelle.def
+    prefs/pyrelle.rc
+  )
+  set_target_properties(pyrelle_module PROPERTIES OUTPUT_NAME pyrelle PREFIX "")
+  target_link_libraries(pyrelle_module PRIVATE pyrelle_module_objects)
+endfunction()

@@ -15,17 +15,6 @@ add_subdirectory(host_standin/shared)
 
 # ---- The module -----------------------------------------------------------------------------
 include(${CMAKE_CURRENT_LIST_DIR}/module_sources.cmake)
-add_library(pyrelle_module_objects OBJECT ${PYRELLE_MODULE_SOURCES})
-target_link_libraries(pyrelle_module_objects PUBLIC pyrelle_core shared_import ddraw pyrelle_directdraw_guids
-                                                    user32 gdi32 comctl32)
-target_compile_definitions(pyrelle_module_objects PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-
-add_library(pyrelle_module SHARED
-  $<TARGET_OBJECTS:pyrelle_module_objects>
-  host/pyrelle.def
-  prefs/pyrelle.rc
-)
-set_target_properties(pyrelle_module PROPERTIES OUTPUT_NAME pyrelle PREFIX "")
-target_link_libraries(pyrelle_module PRIVATE pyrelle_module_objects)
+pyrelle_add_module(pyrelle_directdraw_guids user32 gdi32 comctl32)
 
 add_subdirectory(tests/windows_msvc)

@@ -1,45 +1,16 @@
 #include "tools/pyrelle/sound_decoder.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswresample/swresample.h>
-}
-
 #include <unistd.h>
 
 #include <cerrno>
 #include <new>
 #include <stdexcept>
 
+#include "tools/pyrelle/ffmpeg_common.h"
 #include "tools/pyrelle/interruption.h"
 
 namespace pyrelle::tools {
 namespace {
-
-// One holder per FFmpeg object kind; each frees through FFmpeg's own function.
-struct input_deleter {
-    void operator()(AVFormatContext* f) const noexcept { avformat_close_input(&f); }
-};
-struct codec_deleter {
-    void operator()(AVCodecContext* c) const noexcept { avcodec_free_context(&c); }
-};
-struct frame_deleter {
-    void operator()(AVFrame* f) const noexcept { av_frame_free(&f); }
-};
-struct packet_deleter {
-    void operator()(AVPacket* p) const noexcept { av_packet_free(&p); }
-};
-struct swr_deleter {
-    void operator()(SwrContext* s) const noexcept { swr_free(&s); }
-};
-struct avio_deleter {
-    void operator()(AVIOContext* io) const noexcept
-    {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
 
 // A channel layout that frees what it may have allocated (a custom channel order).
 struct owned_layout {
@@ -59,13 +30,6 @@ struct owned_layout {
 };
 
 constexpr int io_buffer_size = 1 << 16;
-
-std::string ffmpeg_text(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
 
 // Standard input as FFmpeg reads it: forward only, never sought.
 int read_standard_input(void*, std::uint8_t* buffer, int size)
@@ -327,12 +291,12 @@ private:
     }
 
     std::string name_;
-    std::unique_ptr<AVIOContext, avio_deleter> io_;  // standard input's reader; outlives input_
-    std::unique_ptr<AVFormatContext, input_deleter> input_;
-    std::unique_ptr<AVCodecContext, codec_deleter> decoder_;
-    std::unique_ptr<AVPacket, packet_deleter> packet_;
-    std::unique_ptr<AVFrame, frame_deleter> frame_;
-    std::unique_ptr<SwrContext, swr_deleter> resampler_;
+    io_holder io_;  // standard input's reader; outlives input_
+    input_holder input_;
+    codec_holder decoder_;
+    packet_holder packet_;
+    frame_holder frame_;
+    resampler_holder resampler_;
     int stream_ = -1;
     bool ended_ = false;    // the demuxer is at its end and the decoder knows
     bool drained_ = false;  // the resampler has given what it held

@@ -1,12 +1,7 @@
 #include "tools/pyrelle/video_writer.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include <unistd.h>
@@ -16,48 +11,10 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "tools/pyrelle/ffmpeg_common.h"
+
 namespace pyrelle::tools {
 namespace {
-
-// One holder per FFmpeg object kind; each frees through FFmpeg's own function.
-struct codec_deleter {
-    void operator()(AVCodecContext* c) const noexcept { avcodec_free_context(&c); }
-};
-struct frame_deleter {
-    void operator()(AVFrame* f) const noexcept { av_frame_free(&f); }
-};
-struct packet_deleter {
-    void operator()(AVPacket* p) const noexcept { av_packet_free(&p); }
-};
-struct sws_deleter {
-    void operator()(SwsContext* s) const noexcept { sws_freeContext(s); }
-};
-struct swr_deleter {
-    void operator()(SwrContext* s) const noexcept { swr_free(&s); }
-};
-struct fifo_deleter {
-    void operator()(AVAudioFifo* f) const noexcept { av_audio_fifo_free(f); }
-};
-struct avio_deleter {
-    void operator()(AVIOContext* io) const noexcept
-    {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-struct format_deleter {
-    void operator()(AVFormatContext* f) const noexcept { avformat_free_context(f); }
-};
-
-using codec_holder = std::unique_ptr<AVCodecContext, codec_deleter>;
-using frame_holder = std::unique_ptr<AVFrame, frame_deleter>;
-
-std::string ffmpeg_text(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
 
 // An encoder and its stream: frames in, packets to the muxer.
 struct encoded_stream {
@@ -110,14 +67,14 @@ struct video_writer::impl {
     std::optional<sound_format> sound;
     std::string write_error;  // what the output said when the muxer's write failed
 
-    std::unique_ptr<AVIOContext, avio_deleter> io;
-    std::unique_ptr<AVFormatContext, format_deleter> format;
+    io_holder io;
+    output_holder format;
     encoded_stream video, audio;
     frame_holder picture, sound_frame;
-    std::unique_ptr<AVPacket, packet_deleter> packet{av_packet_alloc()};
-    std::unique_ptr<SwsContext, sws_deleter> to_yuv;
-    std::unique_ptr<SwrContext, swr_deleter> resampler;
-    std::unique_ptr<AVAudioFifo, fifo_deleter> fifo;
+    packet_holder packet{av_packet_alloc()};
+    scaler_holder to_yuv;
+    resampler_holder resampler;
+    fifo_holder fifo;
     // The song's sound: samples wait in `pending` (interleaved, from song sample frame `sound_fed`
     // on) until the pictures reach their time, so that the sound ends where the video ends.
     sound_format song;
