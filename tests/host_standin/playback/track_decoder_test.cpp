@@ -145,7 +145,11 @@ TEST(TrackDecoder, ALongTrackGoesRoundAgainFromItsStart)
 {
     decoding d(15);  // 150 frames through a window of 100
     ASSERT_TRUE(d.events.await([&d] { return d.decoder.stage() == decoder_stage::playable; }));
-    d.decoder.window()->keep_from(100);  // the position passed what is held: room for 100 more
+    const auto window = d.decoder.window();
+    for (int waited = 0; waited < 2000 && window->decoded_frames() < 100; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    window->keep_from(100);  // the position passed all that the full window holds: room for 100 more
     EXPECT_TRUE(d.events.await([&d] { return d.rewinds == 1; }));
 }
 
