@@ -18,8 +18,10 @@ std::string short_of_stated(std::uint64_t decoded, std::uint64_t stated, std::ui
     return text;
 }
 
-track_decoder::track_decoder(opener open, notifier notify, std::uint32_t window_seconds)
-    : notify_(std::move(notify)), thread_([this, open = std::move(open), window_seconds] { run(open, window_seconds); })
+track_decoder::track_decoder(std::string name, opener open, notifier notify, std::uint32_t window_seconds)
+    : name_(std::move(name)),
+      notify_(std::move(notify)),
+      thread_([this, open = std::move(open), window_seconds] { run(open, window_seconds); })
 {
 }
 
@@ -59,7 +61,13 @@ std::shared_ptr<sample_window> track_decoder::window() const
 std::string track_decoder::failure() const
 {
     std::lock_guard<std::mutex> hold(lock_);
-    return failure_;
+    return failure_.empty() ? failure_ : name_ + ": " + failure_;
+}
+
+std::string track_decoder::reader() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return reader_;
 }
 
 void track_decoder::set_stage(decoder_stage stage, const std::string& failure)
@@ -92,6 +100,7 @@ void track_decoder::run(const opener& open, std::uint32_t window_seconds) noexce
             {
                 std::lock_guard<std::mutex> hold(lock_);
                 window_ = window;
+                reader_ = source->reader_name();
             }
             // A cancel that came while the window was made has not reached it.
             if (cancelled_) {

@@ -5,7 +5,7 @@
 //
 // Stages: opening (the source is being opened, or no frame has come yet), playable (the window
 // holds the first frames, or the whole short track), failed (no frame at all could be decoded;
-// failure() says why). A source that fails after some frames is playable: the window's length is
+// failure() says why, as "NAME: reason"). A source that fails after some frames is playable: the window's length is
 // what was decoded and its stopped_early() says why.
 #include <atomic>
 #include <cstdint>
@@ -25,6 +25,8 @@ namespace pyrelle::standin {
 class sound_source {
 public:
     virtual ~sound_source() = default;
+    // Which reader this is, for the log ("WAV reader", "Media Foundation").
+    virtual const char* reader_name() const = 0;
     virtual std::uint32_t rate() const = 0;
     virtual std::uint32_t channels() const = 0;
     // The length that the file states, in frames; 0 when it states none.
@@ -45,8 +47,9 @@ public:
     // only pass the news on (post a message), never call back into the decoder.
     using notifier = std::function<void()>;
 
-    // Starts the thread. `window_seconds`: how much of the track the window holds.
-    track_decoder(opener open, notifier notify, std::uint32_t window_seconds = 8);
+    // Starts the thread. `name` names the track in failure(); `window_seconds`: how much of the
+    // track the window holds.
+    track_decoder(std::string name, opener open, notifier notify, std::uint32_t window_seconds = 8);
     track_decoder(const track_decoder&) = delete;
     track_decoder& operator=(const track_decoder&) = delete;
     // Cancels and waits for the thread: call it once finished(), or accept the wait.
@@ -60,19 +63,23 @@ public:
     decoder_stage stage() const;
     // The window, once playable; null before.
     std::shared_ptr<sample_window> window() const;
-    // Why the track gives nothing to play, once failed.
+    // "NAME: why the track gives nothing to play", once failed.
     std::string failure() const;
+    // The source's reader_name(), once opened; "" before.
+    std::string reader() const;
 
 private:
     void run(const opener& open, std::uint32_t window_seconds) noexcept;
     void decode(sound_source& source);
     void set_stage(decoder_stage stage, const std::string& failure = {});
 
+    const std::string name_;
     notifier notify_;
     mutable std::mutex lock_;
     decoder_stage stage_ = decoder_stage::opening;
     std::shared_ptr<sample_window> window_;
     std::string failure_;
+    std::string reader_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> finished_{false};
     std::thread thread_;  // last: starts once everything above exists

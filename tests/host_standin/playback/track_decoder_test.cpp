@@ -20,6 +20,7 @@ public:
         : blocks_(blocks), failure_(std::move(failure)), stated_(stated), rewinds_(rewinds)
     {
     }
+    const char* reader_name() const override { return "counting"; }
     std::uint32_t rate() const override { return 100; }
     std::uint32_t channels() const override { return 1; }
     std::uint64_t stated_frames() const override { return stated_; }
@@ -75,9 +76,12 @@ struct news {
 
 struct decoding {
     decoding(int blocks, std::string failure = {}, std::uint64_t stated = 0)
-        : decoder([this, blocks, failure,
-                   stated] { return std::make_unique<counting_source>(blocks, failure, stated, rewinds); },
-                  events.notifier(), 1)
+        : decoder(
+              "song.flac",
+              [this, blocks, failure, stated] {
+                  return std::make_unique<counting_source>(blocks, failure, stated, rewinds);
+              },
+              events.notifier(), 1)
     {
     }
     bool first_pass_ended()
@@ -110,9 +114,8 @@ TEST(TrackDecoder, AFileThatGivesNoFrameFailsWithTheReason)
     const struct {
         std::string failure;
         const char* reason;
-    } cases[] = {{"", "holds no sound"},
-                 {"0xC00D36C4, no installed decoder takes this kind of file",
-                  "0xC00D36C4, no installed decoder takes this kind of file"}};
+    } cases[] = {{"", "song.flac: holds no sound"},
+                 {"0xC00D36C4, no decoder takes it", "song.flac: 0xC00D36C4, no decoder takes it"}};
     for (const auto& c : cases) {
         decoding d(0, c.failure);
         ASSERT_TRUE(d.first_pass_ended()) << c.reason;
@@ -125,11 +128,12 @@ TEST(TrackDecoder, AFileThatGivesNoFrameFailsWithTheReason)
 TEST(TrackDecoder, AnOpenThatFailsGivesItsReason)
 {
     news events;
-    track_decoder decoder([]() -> std::unique_ptr<sound_source> { throw std::runtime_error("no such file"); },
-                          events.notifier());
+    track_decoder decoder(
+        "gone.mp3", []() -> std::unique_ptr<sound_source> { throw std::runtime_error("no such file"); },
+        events.notifier());
     ASSERT_TRUE(events.await([&decoder] { return decoder.finished(); }));
     EXPECT_EQ(decoder.stage(), decoder_stage::failed);
-    EXPECT_EQ(decoder.failure(), "no such file");
+    EXPECT_EQ(decoder.failure(), "gone.mp3: no such file");
 }
 
 TEST(TrackDecoder, AShortTrackIsDecodedOnceAndHeldWhole)
