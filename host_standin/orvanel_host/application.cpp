@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "audio/demo_track.h"
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"
@@ -104,19 +103,11 @@ void application::start()
         log_.line("decoders: " + decoders_->failure() + "; only WAV files play");
     }
     player_ = std::make_unique<player>();
+    std::vector<std::wstring> files;
     for (const std::string& file : options_.audio_files) {
-        list_.add({full_path(file)});
+        files.push_back(full_path(file));
     }
-    // The first file that plays is the current track, stopped at its start; none: the demo.
-    if (list_.empty()) {
-        auto demo_track = std::make_shared<track>();
-        demo_track->title = "Demo track";
-        demo_track->audio = demo::make_demo_track();
-        player_->load(std::move(demo_track));
-        player_->stop();
-    } else {
-        play_entry(0, 1, list_.size(), false);
-    }
+    queue_.add(files);
     transport_ = std::make_unique<transport>(*player_);
     visualisation_ = std::make_unique<visualisation_service>(*player_);
     registry_.add_object(host_information_class, information_);
@@ -143,6 +134,9 @@ void application::start()
     }
     window_ = std::make_unique<main_window>(::GetModuleHandleW(nullptr), *this, *menu_);
     sound_ = std::make_unique<wave_output>(*player_, window_->handle());
+    // The first file that plays is the current track, stopped at its start; none: the demo. It
+    // opens while the script waits for it.
+    carry_out(queue_.start());
     update_status();
 
     if (!options_.script_path.empty()) {
@@ -192,6 +186,10 @@ void application::notify_start()
 void application::shut_down()
 {
     preferences_.reset();
+    // No decoder thread outlives the shut-down; a cancelled one ends at its next block.
+    retire(opening_);
+    retire(feeding_);
+    retiring_.clear();
     if (module_) {
         try {
             if (player_ && player_->state() != playback_state::stopped) {

@@ -54,6 +54,8 @@ public:
     queue_move add(const std::vector<std::wstring>& paths);
     // Play pressed while a walk is opening a track: it plays once open.
     void play_when_opened() noexcept { walk_.play = true; }
+    // Whether the track that the walk is opening plays once open, or waits stopped.
+    bool opening_plays() const noexcept { return walk_.play; }
 
     // The entry the walk tried gave a track: it is the current entry now.
     void opened();
