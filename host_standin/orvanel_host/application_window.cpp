@@ -149,9 +149,10 @@ void application::track_news()
 {
     try {
         // Decoders cancelled earlier whose threads have ended can go without waiting.
-        retiring_.erase(std::remove_if(retiring_.begin(), retiring_.end(),
-                                       [](const std::unique_ptr<track_decoder>& decoder) { return decoder->finished(); }),
-                        retiring_.end());
+        retiring_.erase(
+            std::remove_if(retiring_.begin(), retiring_.end(),
+                           [](const std::unique_ptr<track_decoder>& decoder) { return decoder->finished(); }),
+            retiring_.end());
         if (opening_) {
             switch (opening_->stage()) {
             case decoder_stage::opening:

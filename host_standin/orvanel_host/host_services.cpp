@@ -19,7 +19,7 @@ public:
     {
         ++owner_.fill_chunk_calls_;
         // Held for the copy: the user-interface thread may load the next track meanwhile. The window
-    // holds the seconds around the playing position, which is where the module asks.
+        // holds the seconds around the playing position, which is where the module asks.
         const std::shared_ptr<const track> playing = owner_.source_.playing_track();
         if (!playing || size == 0 || !(time >= 0.0)) {
             return false;

@@ -122,9 +122,9 @@ void main_window::create_controls()
         {id_previous, L"Previous"}, {id_play, L"Play"}, {id_pause, L"Pause"}, {id_stop, L"Stop"}, {id_next, L"Next"}};
     int x = 10;
     for (const auto& button : buttons) {
-        HWND control =
-            ::CreateWindowExW(0, L"BUTTON", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 10, 96, 28, window_.get(),
-                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(button.id)), instance_, nullptr);
+        HWND control = ::CreateWindowExW(0, L"BUTTON", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 10, 96,
+                                         28, window_.get(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(button.id)),
+                                         instance_, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         x += 106;
     }

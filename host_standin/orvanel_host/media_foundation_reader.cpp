@@ -109,8 +109,7 @@ std::uint64_t stated_duration(IMFSourceReader& reader)
 // One decoded block at a time, on the decoder's thread.
 class media_foundation_source final : public sound_source {
 public:
-    explicit media_foundation_source(const std::wstring& path)
-        : com_(COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE)
+    explicit media_foundation_source(const std::wstring& path) : com_(COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE)
     {
         // S_FALSE (already joined) counts as started and is undone as well; RPC_E_CHANGED_MODE
         // leaves the thread in the apartment it had, which serves as well.
