@@ -109,10 +109,10 @@ std::uint64_t stated_duration(IMFSourceReader& reader)
 // One decoded block at a time, on the decoder's thread.
 class media_foundation_source final : public sound_source {
 public:
+    // A thread already in an apartment (RPC_E_CHANGED_MODE: a test's own thread) stays in it,
+    // which serves the reader as well; the owner then undoes nothing.
     explicit media_foundation_source(const std::wstring& path) : com_(COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE)
     {
-        // S_FALSE (already joined) counts as started and is undone as well; RPC_E_CHANGED_MODE
-        // leaves the thread in the apartment it had, which serves as well.
         const HRESULT opened = ::MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put());
         if (FAILED(opened)) {
             throw decode_error(describe_media_result(opened));
