@@ -1,6 +1,7 @@
 // The stand-in player's start-up and shut-down: what it loads, reads and tells the module, in
-// order, and how it undoes that. The main window's requests are in application_window.cpp, the
-// script's commands in script_commands.cpp.
+// order, and how it undoes that. The main window's requests are in application_window.cpp; the
+// script's commands (script_commands.cpp) reach the player through the narrow interfaces at the
+// end of this file.
 #include "host_standin/orvanel_host/application.h"
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"
+#include "support/run_names.h"
 #include "support/utf8_string.h"
 
 namespace pyrelle::standin {
@@ -140,7 +142,8 @@ void application::start()
     update_status();
 
     if (!options_.script_path.empty()) {
-        script_ = std::make_unique<script_runner>(std::move(commands), *this, log_, milliseconds_now);
+        commands_ = std::make_unique<script_commands>(*this, *this, *this, *menu_, log_, sync_folder_);
+        script_ = std::make_unique<script_runner>(std::move(commands), *commands_, log_, milliseconds_now);
         window_->schedule_script(0);
     }
 }
@@ -238,6 +241,47 @@ void application::save_settings()
         log_.line(std::string("error: settings not saved: ") + error.what());
         failed_ = true;
     }
+}
+
+// ---- what the script reaches ----
+
+void application::resume()
+{
+    transport_->resume();
+    sound_->follow(false);
+    update_status();
+}
+
+preferences_window* application::open_window()
+{
+    return preferences_ && preferences_->is_open() ? preferences_.get() : nullptr;
+}
+
+std::vector<preferences_page*> application::pages()
+{
+    return module_->services_of<preferences_page>(preferences_page_class);
+}
+
+void application::open_file(const std::wstring& path)
+{
+    // File > Open... as the menu runs it, with this file as the dialog's answer.
+    scripted_open_ = path;
+    window_->choose_open();
+}
+
+void application::drop_file(const std::wstring& path) { window_->drop({path}); }
+
+void application::quit() { window_->close(); }
+
+std::uint32_t application::chunks_asked() const { return visualisation_->fill_chunk_calls(); }
+
+std::string application::resources()
+{
+    // The run window's class is registered only while a run exists.
+    const bool registered = window_class_registered(module_->handle(), run_window_class_name_wide.data());
+    return describe(measure_process()) + " window_class=" + (registered ? "1" : "0") +
+           " host_objects=" + std::to_string(live_transient_objects()) +
+           " streams_held=" + std::to_string(visualisation_->references());
 }
 
 }  // namespace pyrelle::standin

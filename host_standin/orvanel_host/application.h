@@ -31,6 +31,7 @@
 #include "host_standin/playback/track_decoder.h"
 #include "host_standin/orvanel_host/preferences_window.h"
 #include "host_standin/orvanel_host/profile.h"
+#include "host_standin/orvanel_host/script_commands.h"
 #include "host_standin/orvanel_host/script_runner.h"
 #include "host_standin/orvanel_host/service_registry.h"
 #include "host_standin/orvanel_host/transport.h"
@@ -42,7 +43,10 @@ constexpr int exit_ok = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_cannot_start = 2;
 
-class application final : public main_window_handler, public script_target {
+class application final : public main_window_handler,
+                          public transport_buttons,
+                          public preferences_access,
+                          public player_shell {
 public:
     application(host_options options, host_log& log);
     ~application();
@@ -63,10 +67,23 @@ public:
     void status_tick() override;
     void track_news() override;
 
-    // script_target (script_commands.cpp)
-    void run(const script_command& command) override;
-    bool sync_arrived(const std::string& name) override;
-    bool busy() override { return opening_ != nullptr; }
+    // transport_buttons, for the script
+    void press(transport_action action) override { transport_requested(action); }
+    void resume() override;
+    bool opening() const override { return opening_ != nullptr; }
+
+    // preferences_access, for the script
+    void open_preferences() override;
+    preferences_window* open_window() override;
+    std::vector<preferences_page*> pages() override;
+
+    // player_shell, for the script
+    void open_file(const std::wstring& path) override;
+    void drop_file(const std::wstring& path) override;
+    void quit() override;
+    void save_settings() override;
+    std::uint32_t chunks_asked() const override;
+    std::string resources() override;
 
 private:
     void start();
@@ -74,8 +91,6 @@ private:
     void announce_module();
     void notify_start();
     void shut_down();
-    void save_settings();
-    void open_preferences();
     void move_playback(transport_action action);
     void update_status();
 
@@ -90,16 +105,6 @@ private:
     void retire(std::unique_ptr<track_decoder>& decoder);
     void add_and_play(const std::vector<std::wstring>& paths);
     void report_unplayable(const std::string& what);
-
-    // Script commands.
-    const module_command& visualisation_command() const;
-    void press_key(key_name key);
-    HWND page_control(int id) const;
-    void click_on_page(const script_command& command);
-    void select_on_page(const script_command& command);
-    void show_on_page(const script_command& command);
-    void reset_page();
-    void report_resources();
 
     host_options options_;
     host_log& log_;
@@ -121,6 +126,7 @@ private:
     std::unique_ptr<main_window> window_;
     std::unique_ptr<preferences_window> preferences_;
     std::unique_ptr<wave_output> sound_;
+    std::unique_ptr<script_commands> commands_;
     std::unique_ptr<script_runner> script_;
     // After decoders_ and the window, so that they go first: the decoder of the entry being opened,
     // the one that feeds the current track, and cancelled ones whose threads have not ended yet.
