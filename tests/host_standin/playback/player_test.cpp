@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <stdexcept>
 
 namespace pyrelle::standin {
@@ -137,6 +139,37 @@ TEST(Player, RefusesTracksWithoutSamplesAndKeepsWhatItHad)
     EXPECT_THROW(f.subject.load(nullptr), std::invalid_argument);
     EXPECT_EQ(f.subject.current_track()->title, "kept");
     EXPECT_EQ(f.subject.state(), playback_state::stopped);
+}
+
+TEST(Player, PlayAfterStopAsksTheDecoderForTheStartAgain)
+{
+    player subject([] { return std::uint64_t{0}; });
+    auto stream = std::make_shared<sample_window>(10, 1, 8);
+    subject.load(std::make_shared<track>(track{"long", stream}));
+    const std::vector<float> frames(12, 0.5f);
+    ASSERT_TRUE(stream->write(frames.data(), 8));
+    stream->keep_from(8);
+    ASSERT_TRUE(stream->write(frames.data(), 4));  // frame 0 is gone
+    subject.stop();
+    EXPECT_FALSE(stream->take_restart());
+    subject.play();
+    EXPECT_TRUE(stream->take_restart());
+}
+
+TEST(Player, AskingForThePositionLetsTheDecoderRunOnFromIt)
+{
+    std::uint64_t now_us = 0;
+    player subject([&now_us] { return now_us; });
+    auto stream = std::make_shared<sample_window>(10, 1, 20);  // keeps 10 frames behind the position
+    subject.load(std::make_shared<track>(track{"long", stream}));
+    const std::vector<float> frames(20, 0.5f);
+    ASSERT_TRUE(stream->write(frames.data(), 20));  // full while the position is at 0
+    now_us = 1'500'000;
+    double seconds = 0.0;
+    ASSERT_TRUE(subject.current_time(seconds));  // frame 15: frames from 5 on are kept
+    auto writer = std::async(std::launch::async, [&] { return stream->write(frames.data(), 5); });
+    EXPECT_EQ(writer.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    stream->cancel();
 }
 
 TEST(Player, WithNoLengthKnownThePositionRunsOn)
