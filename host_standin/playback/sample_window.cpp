@@ -142,6 +142,11 @@ bool sample_window::write(const float* samples, std::size_t frames)
 bool sample_window::end_pass(const std::string& why_early)
 {
     std::lock_guard<std::mutex> hold(lock_);
+    // Playback went back to the start while the pass ended: what was held is gone, so this pass
+    // tells nothing of the length; the decoder starts again.
+    if (restart_) {
+        return !cancelled_;
+    }
     if (!length_known_) {
         length_ = end_ - pass_start_;
         length_known_ = true;

@@ -68,7 +68,8 @@ public:
     bool write(const float* samples, std::size_t frames);
     // The decoder reached the end of the file, or could go no further (`why_early` says why). The
     // first call fixes the track's length. True when the decoder should go round again from the
-    // start; false when the window holds the whole track and no further pass is needed.
+    // start; false when the window holds the whole track and no further pass is needed. A restart
+    // asked for meanwhile voids the pass: true, and nothing is fixed.
     bool end_pass(const std::string& why_early = {});
     // True once after play_from_start() dropped what was held: the decoder must seek to the start.
     bool take_restart();

@@ -154,7 +154,9 @@ void track_decoder::decode(sound_source& source)
 
         const bool first_pass = !window.length_known();
         const std::uint64_t decoded = window.decoded_frames();
-        if (first_pass && decoded == 0) {
+        // Once playable, no frames means playback went back to the start just now, not a file
+        // without sound.
+        if (first_pass && decoded == 0 && stage() != decoder_stage::playable) {
             set_stage(decoder_stage::failed, why_early.empty() ? "holds no sound" : why_early);
             return;
         }

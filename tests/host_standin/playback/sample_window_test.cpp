@@ -161,6 +161,18 @@ TEST(SampleWindow, WritesAfterARestartWasAskedForAreDropped)
     EXPECT_EQ(window.decoded_frames(), 0u);
 }
 
+TEST(SampleWindow, APassThatEndsAfterARestartWasAskedForFixesNoLength)
+{
+    sample_window window(rate, 1, 8);
+    write(window, 0, 8);
+    window.keep_from(8);
+    write(window, 8, 2);
+    window.play_from_start();  // as the decoder reaches the end of the file
+    EXPECT_TRUE(window.end_pass());
+    EXPECT_FALSE(window.length_known());
+    EXPECT_TRUE(window.take_restart());
+}
+
 TEST(SampleWindow, TheFirstPassFixesTheLengthAndWhyItEndedEarly)
 {
     sample_window window(rate, 1, 30, 25);
