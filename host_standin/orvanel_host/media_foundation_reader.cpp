@@ -111,13 +111,10 @@ class media_foundation_source final : public sound_source {
 public:
     // A thread already in an apartment (RPC_E_CHANGED_MODE: a test's own thread) stays in it,
     // which serves the reader as well; the owner then undoes nothing.
-    explicit media_foundation_source(const std::wstring& path) : com_(COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE)
+    explicit media_foundation_source(const std::wstring& path)
+        : com_(COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE), path_(path)
     {
-        const HRESULT opened = ::MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put());
-        if (FAILED(opened)) {
-            throw decode_error(describe_media_result(opened));
-        }
-        ask_for_floats(*reader_.get());
+        open_reader();
         format_ = read_format(*reader_.get());
         // 100 ns units to frames, without overflow for any length a container can state.
         const std::uint64_t units = stated_duration(*reader_.get());
@@ -140,6 +137,7 @@ public:
         com_ptr<IMFSample> sample;
         const HRESULT result = reader_->ReadSample(audio_stream, 0, nullptr, &flags, &timestamp, sample.put());
         if (FAILED(result) || (flags & MF_SOURCE_READERF_ERROR) != 0) {
+            broken_ = true;  // a reader that reported an error takes no further calls
             throw decode_error("the decoder failed: " + describe_media_result(FAILED(result) ? result : E_FAIL));
         }
         if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0) {
@@ -160,6 +158,17 @@ public:
 
     void rewind() override
     {
+        if (broken_) {
+            // The next pass ends at the same damage, but plays what comes before it again.
+            open_reader();
+            const stream_format reopened = read_format(*reader_.get());
+            if (reopened.channels != format_.channels || reopened.rate != format_.rate) {
+                throw decode_error("the format changed when the file was opened again");
+            }
+            broken_ = false;
+            ended_ = false;
+            return;
+        }
         PROPVARIANT start;
         ::PropVariantInit(&start);
         start.vt = VT_I8;
@@ -172,6 +181,15 @@ public:
     }
 
 private:
+    void open_reader()
+    {
+        const HRESULT opened = ::MFCreateSourceReaderFromURL(path_.c_str(), nullptr, reader_.put());
+        if (FAILED(opened)) {
+            throw decode_error(describe_media_result(opened));
+        }
+        ask_for_floats(*reader_.get());
+    }
+
     // The sample's whole frames, after what `block` holds.
     void append(IMFSample& sample, std::vector<float>& block) const
     {
@@ -192,10 +210,12 @@ private:
     }
 
     com_apartment com_;  // first: the reader is released before the thread leaves COM
+    std::wstring path_;
     com_ptr<IMFSourceReader> reader_;
     stream_format format_;
     std::uint64_t stated_frames_ = 0;
     bool ended_ = false;
+    bool broken_ = false;
 };
 
 }  // namespace
