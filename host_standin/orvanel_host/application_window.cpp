@@ -51,9 +51,15 @@ void application::move_playback(transport_action action)
         transport_->play();
         break;
     case transport_action::pause:
+        if (queue_.walking()) {
+            queue_.stop_when_opened();
+        }
         transport_->pause();
         break;
     case transport_action::stop:
+        if (queue_.walking()) {
+            queue_.stop_when_opened();
+        }
         transport_->stop();
         break;
     case transport_action::next:
@@ -65,6 +71,9 @@ void application::move_playback(transport_action action)
     }
     case transport_action::play_pause:
         if (before == playback_state::playing) {
+            if (queue_.walking()) {
+                queue_.stop_when_opened();
+            }
             transport_->pause();
         } else {
             if (queue_.walking()) {

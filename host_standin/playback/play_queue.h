@@ -54,6 +54,8 @@ public:
     queue_move add(const std::vector<std::wstring>& paths);
     // Play pressed while a walk is opening a track: it plays once open.
     void play_when_opened() noexcept { walk_.play = true; }
+    // Stop or Pause pressed meanwhile: it waits stopped at its start once open.
+    void stop_when_opened() noexcept { walk_.play = false; }
     // Whether the track that the walk is opening plays once open, or waits stopped.
     bool opening_plays() const noexcept { return walk_.play; }
 

@@ -127,5 +127,16 @@ TEST(PlayQueue, PlayDuringTheStartUpOpenPlaysTheTrackOnceOpen)
     expect_open(queue.failed(), 1, true);
 }
 
+TEST(PlayQueue, StopDuringAnOpenLeavesTheTrackStoppedOnceOpen)
+{
+    play_queue queue = queue_at(3, 0);
+    expect_open(queue.step(1), 1, true);
+    queue.stop_when_opened();
+    EXPECT_FALSE(queue.opening_plays());
+    expect_open(queue.failed(), 2, false);
+    // A later Next plays again.
+    expect_open(queue.step(1), 0, true);
+}
+
 }  // namespace
 }  // namespace pyrelle::standin
