@@ -8,6 +8,10 @@
 // that fills it (put_void() for the calls that take a void**).
 #include <windows.h>
 
+#include <mfapi.h>
+#include <mmsystem.h>
+#include <objbase.h>
+
 #include <utility>
 
 namespace pyrelle {
@@ -114,6 +118,83 @@ public:
 private:
     HWND window_ = nullptr;
 };
+
+// A library loaded with LoadLibrary, freed with FreeLibrary.
+struct library_traits {
+    using handle_type = HMODULE;
+    static handle_type invalid() noexcept { return nullptr; }
+    static void close(handle_type library) noexcept { ::FreeLibrary(library); }
+};
+using library_handle = unique_handle<library_traits>;
+
+// An open wave output device. Closing resets it first, which hands back every queued buffer, so
+// that the close cannot fail for buffers still playing; whoever prepared headers unprepares them
+// between a reset of its own and the close.
+struct wave_out_traits {
+    using handle_type = HWAVEOUT;
+    static handle_type invalid() noexcept { return nullptr; }
+    static void close(handle_type device) noexcept
+    {
+        ::waveOutReset(device);
+        ::waveOutClose(device);
+    }
+};
+using wave_out_handle = unique_handle<wave_out_traits>;
+
+// Start-ups that a thread or the process undoes once: COM for the calling thread, and Media
+// Foundation for the process. `Traits` names the call that starts (returning an HRESULT) and the
+// one that undoes it; the owner undoes only a start that succeeded, on reset() or destruction.
+// COM is per thread: the owner must be reset on the thread that made it.
+template <typename Traits>
+class unique_startup {
+public:
+    unique_startup() noexcept = default;
+    explicit unique_startup(DWORD flags) noexcept : result_(Traits::start(flags)), started_(SUCCEEDED(result_)) {}
+    unique_startup(const unique_startup&) = delete;
+    unique_startup& operator=(const unique_startup&) = delete;
+    unique_startup(unique_startup&& other) noexcept
+        : result_(other.result_), started_(std::exchange(other.started_, false))
+    {
+    }
+    unique_startup& operator=(unique_startup&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            result_ = other.result_;
+            started_ = std::exchange(other.started_, false);
+        }
+        return *this;
+    }
+    ~unique_startup() { reset(); }
+
+    void reset() noexcept
+    {
+        if (std::exchange(started_, false)) {
+            Traits::stop();
+        }
+    }
+    bool started() const noexcept { return started_; }
+    // What the start-up call answered (S_OK before any).
+    HRESULT result() const noexcept { return result_; }
+
+private:
+    HRESULT result_ = S_OK;
+    bool started_ = false;
+};
+
+// COM for this thread; the flags are CoInitializeEx's (the apartment model).
+struct com_startup_traits {
+    static HRESULT start(DWORD flags) noexcept { return ::CoInitializeEx(nullptr, flags); }
+    static void stop() noexcept { ::CoUninitialize(); }
+};
+using com_apartment = unique_startup<com_startup_traits>;
+
+// Media Foundation for the process; the flags are MFStartup's.
+struct media_foundation_startup_traits {
+    static HRESULT start(DWORD flags) noexcept { return ::MFStartup(MF_VERSION, flags); }
+    static void stop() noexcept { ::MFShutdown(); }
+};
+using media_foundation_startup = unique_startup<media_foundation_startup_traits>;
 
 // One reference to a COM-style interface (the DirectDraw objects), given back with Release.
 template <typename Interface>

@@ -1,15 +1,16 @@
 // The stand-in player's start-up and shut-down: what it loads, reads and tells the module, in
-// order, and how it undoes that. The main window's requests are in application_window.cpp, the
-// script's commands in script_commands.cpp.
+// order, and how it undoes that. The main window's requests are in application_window.cpp; the
+// script's commands (script_commands.cpp) reach the player through the narrow interfaces at the
+// end of this file.
 #include "host_standin/orvanel_host/application.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "audio/demo_track.h"
 #include "host_standin/orvanel_host/file_streams.h"
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"
+#include "support/run_names.h"
 #include "support/utf8_string.h"
 
 namespace pyrelle::standin {
@@ -104,19 +105,11 @@ void application::start()
         log_.line("decoders: " + decoders_->failure() + "; only WAV files play");
     }
     player_ = std::make_unique<player>();
+    std::vector<std::wstring> files;
     for (const std::string& file : options_.audio_files) {
-        list_.add({full_path(file)});
+        files.push_back(full_path(file));
     }
-    // The first file that plays is the current track, stopped at its start; none: the demo.
-    if (list_.empty()) {
-        auto demo_track = std::make_shared<track>();
-        demo_track->title = "Demo track";
-        demo_track->audio = demo::make_demo_track();
-        player_->load(std::move(demo_track));
-        player_->stop();
-    } else {
-        play_entry(0, 1, list_.size(), false);
-    }
+    queue_.add(files);
     transport_ = std::make_unique<transport>(*player_);
     visualisation_ = std::make_unique<visualisation_service>(*player_);
     registry_.add_object(host_information_class, information_);
@@ -143,10 +136,14 @@ void application::start()
     }
     window_ = std::make_unique<main_window>(::GetModuleHandleW(nullptr), *this, *menu_);
     sound_ = std::make_unique<wave_output>(*player_, window_->handle());
+    // The first file that plays is the current track, stopped at its start; none: the demo. It
+    // opens while the script waits for it.
+    carry_out(queue_.start());
     update_status();
 
     if (!options_.script_path.empty()) {
-        script_ = std::make_unique<script_runner>(std::move(commands), *this, log_, milliseconds_now);
+        commands_ = std::make_unique<script_commands>(*this, *this, *this, *menu_, log_, sync_folder_);
+        script_ = std::make_unique<script_runner>(std::move(commands), *commands_, log_, milliseconds_now);
         window_->schedule_script(0);
     }
 }
@@ -192,6 +189,10 @@ void application::notify_start()
 void application::shut_down()
 {
     preferences_.reset();
+    // No decoder thread outlives the shut-down; a cancelled one ends at its next block.
+    retire(opening_);
+    retire(feeding_);
+    retiring_.clear();
     if (module_) {
         try {
             if (player_ && player_->state() != playback_state::stopped) {
@@ -240,6 +241,47 @@ void application::save_settings()
         log_.line(std::string("error: settings not saved: ") + error.what());
         failed_ = true;
     }
+}
+
+// ---- what the script reaches ----
+
+void application::resume()
+{
+    transport_->resume();
+    sound_->follow(false);
+    update_status();
+}
+
+preferences_window* application::open_window()
+{
+    return preferences_ && preferences_->is_open() ? preferences_.get() : nullptr;
+}
+
+std::vector<preferences_page*> application::pages()
+{
+    return module_->services_of<preferences_page>(preferences_page_class);
+}
+
+void application::open_file(const std::wstring& path)
+{
+    // File > Open... as the menu runs it, with this file as the dialog's answer.
+    scripted_open_ = path;
+    window_->choose_open();
+}
+
+void application::drop_file(const std::wstring& path) { window_->drop({path}); }
+
+void application::quit() { window_->close(); }
+
+std::uint32_t application::chunks_asked() const { return visualisation_->fill_chunk_calls(); }
+
+std::string application::resources()
+{
+    // The run window's class is registered only while a run exists.
+    const bool registered = window_class_registered(module_->handle(), run_window_class_name_wide.data());
+    return describe(measure_process()) + " window_class=" + (registered ? "1" : "0") +
+           " host_objects=" + std::to_string(live_transient_objects()) +
+           " streams_held=" + std::to_string(visualisation_->references());
 }
 
 }  // namespace pyrelle::standin

@@ -3,8 +3,12 @@
 // settings in the profile, plays the play list's tracks on a clock, shows the main and
 // preferences windows and runs the automation script. run() returns the process's exit status.
 //
-// A file that gives no track is named in the log and the status line with the reason, and the
-// player goes on to the next file, or stays on what it was playing.
+// Tracks open and decode on threads of their own (track_decoder); this thread only starts them,
+// hears of their progress through the main window's messages and makes a track current once its
+// first samples have come. The status line says "Opening ..." meanwhile, and Open, drop, Next and
+// Previous return at once; a later one cancels an open in progress. A file that gives no track
+// is named in the log and the status line with the reason, and the player goes on to the next
+// file, or stays on what it was playing.
 //
 // Exit status: 0; 1 when a script command failed or the settings could not be saved; 2 when the
 // player could not start (the module or the script could not be used).
@@ -22,10 +26,12 @@
 #include "host_standin/orvanel_host/main_window.h"
 #include "host_standin/orvanel_host/media_foundation_reader.h"
 #include "host_standin/orvanel_host/module_menu.h"
-#include "host_standin/orvanel_host/play_list.h"
-#include "host_standin/orvanel_host/player.h"
+#include "host_standin/playback/play_queue.h"
+#include "host_standin/playback/player.h"
+#include "host_standin/playback/track_decoder.h"
 #include "host_standin/orvanel_host/preferences_window.h"
 #include "host_standin/orvanel_host/profile.h"
+#include "host_standin/orvanel_host/script_commands.h"
 #include "host_standin/orvanel_host/script_runner.h"
 #include "host_standin/orvanel_host/service_registry.h"
 #include "host_standin/orvanel_host/transport.h"
@@ -37,7 +43,10 @@ constexpr int exit_ok = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_cannot_start = 2;
 
-class application final : public main_window_handler, public script_target {
+class application final : public main_window_handler,
+                          public transport_buttons,
+                          public preferences_access,
+                          public player_shell {
 public:
     application(host_options options, host_log& log);
     ~application();
@@ -56,10 +65,25 @@ public:
     void script_timer_expired() override;
     void wave_buffer_done() override;
     void status_tick() override;
+    void track_news() override;
 
-    // script_target (script_commands.cpp)
-    void run(const script_command& command) override;
-    bool sync_arrived(const std::string& name) override;
+    // transport_buttons, for the script
+    void press(transport_action action) override { transport_requested(action); }
+    void resume() override;
+    bool opening() const override { return opening_ != nullptr; }
+
+    // preferences_access, for the script
+    void open_preferences() override;
+    preferences_window* open_window() override;
+    std::vector<preferences_page*> pages() override;
+
+    // player_shell, for the script
+    void open_file(const std::wstring& path) override;
+    void drop_file(const std::wstring& path) override;
+    void quit() override;
+    void save_settings() override;
+    std::uint32_t chunks_asked() const override;
+    std::string resources() override;
 
 private:
     void start();
@@ -67,35 +91,27 @@ private:
     void announce_module();
     void notify_start();
     void shut_down();
-    void save_settings();
-    void open_preferences();
     void move_playback(transport_action action);
     void update_status();
 
-    // Play list: tries `attempts` entries from `index` on, `direction` apart, and makes the first
-    // that gives a track current (playing, or stopped at the start). False when none did.
-    bool play_entry(std::size_t index, long direction, std::size_t attempts, bool start_playing);
-    void step_list(long direction);
+    // Play queue: carries out what the queue decided, and what came of an open.
+    void carry_out(const queue_move& move);
+    void begin_open(std::size_t entry);
+    void make_opened_track_current();
+    void report_early_end();
+    void load_demo_track(bool play);
+    void follow_sound(bool position_jumped);
+    // Cancels the decoder and keeps it until its thread has ended, so that nothing here waits.
+    void retire(std::unique_ptr<track_decoder>& decoder);
     void add_and_play(const std::vector<std::wstring>& paths);
     void report_unplayable(const std::string& what);
-
-    // Script commands.
-    const module_command& visualisation_command() const;
-    void press_key(key_name key);
-    HWND page_control(int id) const;
-    void click_on_page(const script_command& command);
-    void select_on_page(const script_command& command);
-    void show_on_page(const script_command& command);
-    void reset_page();
-    void report_resources();
 
     host_options options_;
     host_log& log_;
     std::wstring program_folder_;
     std::wstring sync_folder_;
     std::unique_ptr<media_foundation> decoders_;
-    play_list list_;
-    std::size_t list_index_ = 0;
+    play_queue queue_;
     std::wstring open_folder_;                   // where File > Open... starts
     std::optional<std::wstring> scripted_open_;  // the script's answer to the next File > Open...
     std::string notice_;                         // the last file that could not be played, and why
@@ -110,7 +126,16 @@ private:
     std::unique_ptr<main_window> window_;
     std::unique_ptr<preferences_window> preferences_;
     std::unique_ptr<wave_output> sound_;
+    std::unique_ptr<script_commands> commands_;
     std::unique_ptr<script_runner> script_;
+    // After decoders_ and the window, so that they go first: the decoder of the entry being opened,
+    // the one that feeds the current track, and cancelled ones whose threads have not ended yet.
+    std::unique_ptr<track_decoder> opening_;
+    std::string opening_title_;
+    std::uint64_t opening_began_ms_ = 0;
+    std::unique_ptr<track_decoder> feeding_;
+    std::vector<std::unique_ptr<track_decoder>> retiring_;
+    bool early_end_reported_ = false;
     bool failed_ = false;
     bool silence_reported_ = false;
     bool in_script_step_ = false;

@@ -1,8 +1,11 @@
 // What the stand-in player does when the user works its main window, and the window's timers.
 #include "host_standin/orvanel_host/application.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include "audio/demo_track.h"
 
 #include "host_standin/orvanel_host/open_dialog.h"
 #include "host_standin/orvanel_host/track_loader.h"
@@ -39,39 +42,60 @@ void application::move_playback(transport_action action)
 {
     const playback_state before = player_->state();
     const std::shared_ptr<const track> track_before = player_->current_track();
+    bool restarted = false;
     switch (action) {
     case transport_action::play:
+        if (queue_.walking()) {
+            queue_.play_when_opened();
+        }
         transport_->play();
         break;
     case transport_action::pause:
+        if (queue_.walking()) {
+            queue_.stop_when_opened();
+        }
         transport_->pause();
         break;
     case transport_action::stop:
+        if (queue_.walking()) {
+            queue_.stop_when_opened();
+        }
         transport_->stop();
         break;
     case transport_action::next:
-        step_list(1);
+    case transport_action::previous: {
+        const queue_move move = queue_.step(action == transport_action::next ? 1 : -1);
+        restarted = move.what == queue_move::restart;
+        carry_out(move);
         break;
-    case transport_action::previous:
-        step_list(-1);
-        break;
+    }
     case transport_action::play_pause:
         if (before == playback_state::playing) {
+            if (queue_.walking()) {
+                queue_.stop_when_opened();
+            }
             transport_->pause();
         } else {
+            if (queue_.walking()) {
+                queue_.play_when_opened();
+            }
             transport_->play();
         }
         break;
     }
-    const bool jumped = action == transport_action::next || action == transport_action::previous ||
-                        player_->current_track() != track_before ||
-                        (before == playback_state::stopped && player_->state() == playback_state::playing);
-    sound_->follow(jumped);
-    if (jumped && !sound_->has_device() && !sound_->silent_reason().empty() && !silence_reported_) {
+    // A track that another opens is followed once it is current.
+    follow_sound(restarted || player_->current_track() != track_before ||
+                 (before == playback_state::stopped && player_->state() == playback_state::playing));
+    update_status();
+}
+
+void application::follow_sound(bool position_jumped)
+{
+    sound_->follow(position_jumped);
+    if (position_jumped && !sound_->has_device() && !sound_->silent_reason().empty() && !silence_reported_) {
         log_.line("sound: " + sound_->silent_reason() + "; playing silently");
         silence_reported_ = true;
     }
-    update_status();
 }
 
 void application::report_unplayable(const std::string& what)
@@ -80,70 +104,132 @@ void application::report_unplayable(const std::string& what)
     notice_ = "Cannot play " + what;
 }
 
-bool application::play_entry(std::size_t index, long direction, std::size_t attempts, bool start_playing)
+void application::retire(std::unique_ptr<track_decoder>& decoder)
 {
-    for (std::size_t attempt = 0; attempt < attempts; ++attempt) {
-        const std::size_t candidate = list_.step(index, direction * static_cast<long>(attempt));
-        const std::wstring& path = list_.path(candidate);
-        if (window_) {
-            window_->set_status("Opening " + narrow(file_name_of(path)) + "...");
-        }
-        loaded_track loaded;
-        const std::uint64_t began = ::GetTickCount64();
-        try {
-            loaded = load_track(path, decoders_->ready());
-        } catch (const track_error& error) {
-            report_unplayable(error.what());
-            continue;
-        }
-        const pcm_audio& audio = loaded.playable->audio;
-        char length[32];
-        std::snprintf(length, sizeof length, "%.1f", static_cast<double>(audio.frame_count()) / audio.sample_rate);
-        log_.line("track " + loaded.playable->title + ", " + std::to_string(audio.sample_rate) + " Hz, " +
-                  std::to_string(audio.channels) + " channels, " + length + " s (" + loaded.reader + ", " +
-                  std::to_string(::GetTickCount64() - began) + " ms)");
-        list_index_ = candidate;
-        notice_.clear();
-        if (!loaded.stopped_early.empty()) {
-            notice_ = loaded.playable->title + " ends after " + length + " s: " + loaded.stopped_early;
-            log_.line("track " + notice_);
-        }
-        if (start_playing) {
-            transport_->load(loaded.playable);
-        } else {
-            player_->load(loaded.playable);
-            player_->stop();
-        }
-        return true;
+    if (decoder) {
+        decoder->cancel();
+        retiring_.push_back(std::move(decoder));
     }
-    return false;
 }
 
-void application::step_list(long direction)
+void application::load_demo_track(bool play)
 {
-    // One file or the demo track: Next and Previous start it again.
-    if (list_.size() <= 1 && player_->current_track()) {
-        transport_->load(player_->current_track());
+    auto demo_track = std::make_shared<track>(track{"Demo track", sample_window::holding(demo::make_demo_track())});
+    if (play) {
+        transport_->load(std::move(demo_track));
+    } else {
+        player_->load(std::move(demo_track));
+        player_->stop();
+    }
+}
+
+void application::carry_out(const queue_move& move)
+{
+    // Whatever was being opened is not wanted any more.
+    retire(opening_);
+    switch (move.what) {
+    case queue_move::stay:
+        break;
+    case queue_move::restart:
+        if (player_->current_track()) {
+            transport_->load(player_->current_track());
+        }
+        break;
+    case queue_move::demo:
+        load_demo_track(move.play);
+        break;
+    case queue_move::open:
+        begin_open(move.entry);
+        break;
+    }
+}
+
+void application::begin_open(std::size_t entry)
+{
+    const std::wstring path = queue_.path(entry);
+    opening_title_ = narrow(file_name_of(path));
+    opening_began_ms_ = ::GetTickCount64();
+    const bool decoders = decoders_->ready();
+    opening_ = std::make_unique<track_decoder>(
+        opening_title_, [path, decoders] { return open_track_source(path, decoders); }, window_->news_poster());
+}
+
+void application::track_news()
+{
+    try {
+        // Decoders cancelled earlier whose threads have ended can go without waiting.
+        retiring_.erase(
+            std::remove_if(retiring_.begin(), retiring_.end(),
+                           [](const std::unique_ptr<track_decoder>& decoder) { return decoder->finished(); }),
+            retiring_.end());
+        if (opening_) {
+            switch (opening_->stage()) {
+            case decoder_stage::opening:
+                break;
+            case decoder_stage::failed:
+                report_unplayable(opening_->failure());
+                carry_out(queue_.failed());
+                break;
+            case decoder_stage::playable:
+                make_opened_track_current();
+                break;
+            }
+        }
+        report_early_end();
+    } catch (const std::exception& error) {
+        log_.line(std::string("error: opening a track: ") + error.what());
+    }
+    update_status();
+}
+
+void application::make_opened_track_current()
+{
+    const std::shared_ptr<sample_window> window = opening_->window();
+    auto made = std::make_shared<track>(track{opening_title_, window});
+    char length[32] = "unknown length";
+    if (const std::uint64_t frames = window->length_frames(); frames != 0) {
+        std::snprintf(length, sizeof length, "%.1f s", static_cast<double>(frames) / window->rate());
+    }
+    log_.line("track " + made->title + ", " + std::to_string(window->rate()) + " Hz, " +
+              std::to_string(window->channels()) + " channels, " + length + " (" + opening_->reader() + ", " +
+              std::to_string(::GetTickCount64() - opening_began_ms_) + " ms)");
+    notice_.clear();
+    const bool play = queue_.opening_plays();
+    queue_.opened();
+    retire(feeding_);
+    feeding_ = std::move(opening_);
+    early_end_reported_ = false;
+    if (play) {
+        transport_->load(std::move(made));
+    } else {
+        player_->load(std::move(made));
+        player_->stop();
+    }
+    follow_sound(true);
+}
+
+void application::report_early_end()
+{
+    const std::shared_ptr<const track> current = player_->current_track();
+    if (early_end_reported_ || !feeding_ || !current || current->samples != feeding_->window()) {
         return;
     }
-    if (!list_.empty()) {
-        play_entry(list_.step(list_index_, direction), direction, list_.size(), true);
+    const sample_window& window = *current->samples;
+    if (!window.length_known()) {
+        return;
+    }
+    early_end_reported_ = true;
+    if (const std::string why = window.stopped_early(); !why.empty()) {
+        char length[32];
+        std::snprintf(length, sizeof length, "%.1f", static_cast<double>(window.length_frames()) / window.rate());
+        notice_ = current->title + " ends after " + length + " s: " + why;
+        log_.line("track " + notice_);
     }
 }
 
 void application::add_and_play(const std::vector<std::wstring>& paths)
 {
-    if (paths.empty()) {
-        return;
-    }
-    const bool was_demo = list_.empty();
-    const std::size_t first = list_.add(paths);
-    // A file that gives no track leaves the player on what it was playing.
-    if (play_entry(first, 1, paths.size(), true)) {
-        sound_->follow(true);
-    } else if (was_demo) {
-        list_index_ = 0;
-    }
+    carry_out(queue_.add(paths));
     update_status();
 }
 
@@ -156,8 +242,8 @@ void application::open_requested()
             scripted_open_.reset();
         } else {
             std::wstring folder = open_folder_;
-            if (folder.empty() && !list_.empty()) {
-                folder = folder_of(list_.path(list_index_));
+            if (folder.empty() && !queue_.empty()) {
+                folder = folder_of(queue_.path(queue_.current()));
             }
             chosen = ask_for_sound_files(window_->handle(), folder);
         }
@@ -278,8 +364,9 @@ void application::wave_buffer_done() { sound_->refill(); }
 void application::status_tick()
 {
     try {
-        // A list walks on at a track's end; a single track repeats.
-        if (list_.size() > 1 && player_->played_through()) {
+        // A list walks on at a track's end (once: not again while the next one opens); a single
+        // track repeats.
+        if (queue_.moves_on_at_end() && !queue_.walking() && player_->played_through()) {
             move_playback(transport_action::next);
         }
         transport_->tick();
@@ -295,14 +382,16 @@ void application::update_status()
         return;
     }
     const std::shared_ptr<const track> current = player_->current_track();
-    std::string line = state_name(player_->state());
+    std::string line = opening_ ? "Opening " + opening_title_ + "...\r\n" : std::string();
+    line += state_name(player_->state());
     if (current) {
-        const double length = static_cast<double>(current->audio.frame_count()) / current->audio.sample_rate;
+        const sample_window& samples = *current->samples;
+        const double length = static_cast<double>(samples.length_frames()) / samples.rate();
         double seconds = 0.0;
         player_->current_time(seconds);
         line += ": " + current->title + "  " + minutes_and_seconds(seconds) + " / " + minutes_and_seconds(length);
-        if (list_.size() > 1) {
-            line += "  (" + std::to_string(list_index_ + 1) + " of " + std::to_string(list_.size()) + ")";
+        if (queue_.size() > 1 && queue_.has_current()) {
+            line += "  (" + std::to_string(queue_.current() + 1) + " of " + std::to_string(queue_.size()) + ")";
         }
         window_->set_title(current->title + " - Orvanel");
     } else {

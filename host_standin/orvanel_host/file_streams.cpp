@@ -22,7 +22,10 @@ void check_abort(const abort_signal& abort)
 
 file_reader::file_reader(const std::wstring& path) : path_(path)
 {
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    // Songs stay open while they play: other programs may go on writing, renaming or deleting
+    // them meanwhile (the readers cope with a file that ends early).
+    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file_) {
         fail("cannot open", path);

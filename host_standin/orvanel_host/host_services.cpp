@@ -18,14 +18,15 @@ public:
     bool fill_chunk(audio_chunk& chunk, double time, std::uint32_t size) override
     {
         ++owner_.fill_chunk_calls_;
-        // Held for the copy: the user-interface thread may load the next track meanwhile.
+        // Held for the copy: the user-interface thread may load the next track meanwhile. The window
+        // holds the seconds around the playing position, which is where the module asks.
         const std::shared_ptr<const track> playing = owner_.source_.playing_track();
         if (!playing || size == 0 || !(time >= 0.0)) {
             return false;
         }
-        const pcm_audio& audio = playing->audio;
-        shape(chunk, audio.sample_rate, audio.channels, size);
-        copy_looped_frames(audio, frame_at(time, audio.sample_rate, audio.frame_count()), size, chunk.samples());
+        const sample_window& audio = *playing->samples;
+        shape(chunk, audio.rate(), audio.channels(), size);
+        audio.read(frame_at(time, audio.rate(), audio.length_frames()), size, chunk.samples());
         return true;
     }
 
@@ -35,8 +36,8 @@ public:
     bool fill_chunk_fallback(audio_chunk& chunk, double, std::uint32_t size) override
     {
         const std::shared_ptr<const track> playing = owner_.source_.playing_track();
-        const std::uint32_t rate = playing ? playing->audio.sample_rate : demo::demo_sample_rate;
-        const std::uint32_t channels = playing ? playing->audio.channels : 2;
+        const std::uint32_t rate = playing ? playing->samples->rate() : demo::demo_sample_rate;
+        const std::uint32_t channels = playing ? playing->samples->channels() : 2;
         shape(chunk, rate, channels, size);
         std::fill(chunk.samples(), chunk.samples() + chunk.sample_count(), 0.0f);
         return true;

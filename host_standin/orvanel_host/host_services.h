@@ -6,7 +6,7 @@
 
 #include "host/host_interfaces.h"
 #include "host_standin/orvanel_host/host_objects.h"
-#include "host_standin/orvanel_host/player.h"
+#include "host_standin/playback/player.h"
 
 namespace pyrelle::standin {
 

@@ -40,18 +40,18 @@ std::string service_class_name(const guid& service_class)
 
 loaded_module::loaded_module(const std::wstring& path, service_registry& registry) : path_(path), registry_(registry)
 {
-    library_ = ::LoadLibraryW(path.c_str());
-    if (library_ == nullptr) {
+    library_.reset(::LoadLibraryW(path.c_str()));
+    if (!library_) {
         throw module_error("cannot load " + narrow(path) + ": " + system_error_text(::GetLastError()));
     }
     // GetProcAddress knows no signatures; the export's is fixed by the interface.
     const auto get_interface = reinterpret_cast<get_interface_function>(
-        reinterpret_cast<void*>(::GetProcAddress(library_, "orvanel_get_interface")));
+        reinterpret_cast<void*>(::GetProcAddress(library_.get(), "orvanel_get_interface")));
     if (get_interface == nullptr) {
         unload();
         throw module_error(narrow(path) + " has no orvanel_get_interface export");
     }
-    api_ = get_interface(&registry, library_);
+    api_ = get_interface(&registry, library_.get());
     if (api_ == nullptr) {
         unload();
         throw module_error(narrow(path) + ": orvanel_get_interface returned nothing");
@@ -107,10 +107,7 @@ void loaded_module::unload() noexcept
     }
     services_.clear();
     api_ = nullptr;
-    if (library_ != nullptr) {
-        ::FreeLibrary(library_);
-        library_ = nullptr;
-    }
+    library_.reset();
 }
 
 }  // namespace pyrelle::standin

@@ -11,6 +11,7 @@
 
 #include "host/host_interfaces.h"
 #include "host_standin/orvanel_host/service_registry.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle::standin {
 
@@ -33,7 +34,7 @@ public:
     ~loaded_module();
 
     module_interface& api() const noexcept { return *api_; }
-    HMODULE handle() const noexcept { return library_; }
+    HMODULE handle() const noexcept { return library_.get(); }
     const std::wstring& path() const noexcept { return path_; }
 
     // The services in list order (head first).
@@ -65,7 +66,7 @@ private:
 
     std::wstring path_;
     service_registry& registry_;
-    HMODULE library_ = nullptr;
+    library_handle library_;
     module_interface* api_ = nullptr;
     std::vector<module_service> services_;
     std::vector<guid> misbehaving_;

@@ -16,6 +16,7 @@ constexpr wchar_t class_name[] = L"OrvanelHostMainWindow";
 constexpr UINT_PTR script_timer = 1;
 constexpr UINT_PTR status_timer = 2;
 constexpr UINT status_period_ms = 250;
+constexpr UINT track_news_message = WM_APP + 1;
 
 enum : UINT {
     id_play = 100,
@@ -53,15 +54,16 @@ main_window::main_window(HINSTANCE instance, main_window_handler& handler, modul
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT frame{0, 0, client_width, client_height};
     ::AdjustWindowRectEx(&frame, style, TRUE, 0);
-    window_ = ::CreateWindowExW(WS_EX_ACCEPTFILES, class_name, L"Orvanel", style, 40, 40, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, build_menu(), instance, this);
-    if (window_ == nullptr) {
+    // WM_NCCREATE attaches the window to this object before CreateWindowExW returns.
+    ::CreateWindowExW(WS_EX_ACCEPTFILES, class_name, L"Orvanel", style, 40, 40, frame.right - frame.left,
+                      frame.bottom - frame.top, nullptr, build_menu(), instance, this);
+    if (!window_) {
         throw std::runtime_error("cannot create the main window: " + system_error_text(::GetLastError()));
     }
-    ::SetTimer(window_, status_timer, status_period_ms, nullptr);
-    ::ShowWindow(window_, SW_SHOW);
-    ::UpdateWindow(window_);
-    ::SetForegroundWindow(window_);
+    ::SetTimer(window_.get(), status_timer, status_period_ms, nullptr);
+    ::ShowWindow(window_.get(), SW_SHOW);
+    ::UpdateWindow(window_.get());
+    ::SetForegroundWindow(window_.get());
 }
 
 main_window::~main_window()
@@ -70,11 +72,12 @@ main_window::~main_window()
     ::UnregisterClassW(class_name, instance_);
 }
 
-void main_window::close()
+void main_window::close() { window_.reset(); }
+
+std::function<void()> main_window::news_poster() const
 {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);  // WM_NCDESTROY clears window_
-    }
+    HWND window = window_.get();
+    return [window] { ::PostMessageW(window, track_news_message, 0, 0); };
 }
 
 HMENU main_window::build_menu()
@@ -119,14 +122,14 @@ void main_window::create_controls()
         {id_previous, L"Previous"}, {id_play, L"Play"}, {id_pause, L"Pause"}, {id_stop, L"Stop"}, {id_next, L"Next"}};
     int x = 10;
     for (const auto& button : buttons) {
-        HWND control =
-            ::CreateWindowExW(0, L"BUTTON", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 10, 96, 28, window_,
-                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(button.id)), instance_, nullptr);
+        HWND control = ::CreateWindowExW(0, L"BUTTON", button.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, x, 10, 96,
+                                         28, window_.get(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(button.id)),
+                                         instance_, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         x += 106;
     }
     status_ = ::CreateWindowExW(0, L"STATIC", L"Stopped", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 10, 50,
-                                client_width - 20, 52, window_, nullptr, instance_, nullptr);
+                                client_width - 20, 52, window_.get(), nullptr, instance_, nullptr);
     ::SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
@@ -143,16 +146,16 @@ void main_window::set_status(const std::string& text)
 void main_window::set_title(const std::string& text)
 {
     std::wstring wide = widen(text);
-    if (window_ != nullptr && wide != title_) {
+    if (window_.get() != nullptr && wide != title_) {
         title_ = std::move(wide);
-        ::SetWindowTextW(window_, title_.c_str());
+        ::SetWindowTextW(window_.get(), title_.c_str());
     }
 }
 
 void main_window::choose_open()
 {
-    if (window_ != nullptr) {
-        ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id_open, 0), 0);
+    if (window_.get() != nullptr) {
+        ::SendMessageW(window_.get(), WM_COMMAND, MAKEWPARAM(id_open, 0), 0);
     }
 }
 
@@ -165,7 +168,7 @@ void main_window::drop(const std::vector<std::wstring>& paths)
         characters += path.size() + 1;
     }
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + characters * sizeof(wchar_t));
-    if (memory == nullptr || window_ == nullptr) {
+    if (memory == nullptr || window_.get() == nullptr) {
         ::GlobalFree(memory);
         throw std::runtime_error("cannot make the dropped files' list");
     }
@@ -178,21 +181,21 @@ void main_window::drop(const std::vector<std::wstring>& paths)
         *names++ = L'\0';
     }
     ::GlobalUnlock(memory);
-    ::SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    ::SendMessageW(window_.get(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 void main_window::schedule_script(unsigned milliseconds)
 {
-    if (window_ != nullptr) {
-        ::SetTimer(window_, script_timer, milliseconds == 0 ? USER_TIMER_MINIMUM : milliseconds, nullptr);
+    if (window_.get() != nullptr) {
+        ::SetTimer(window_.get(), script_timer, milliseconds == 0 ? USER_TIMER_MINIMUM : milliseconds, nullptr);
     }
 }
 
-void main_window::attached(HWND window) noexcept { window_ = window; }
+void main_window::attached(HWND window) noexcept { window_.adopt(window); }
 
 void main_window::detached() noexcept
 {
-    window_ = nullptr;
+    window_.forget();
     status_ = nullptr;
 }
 
@@ -245,7 +248,7 @@ LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
         }
         // A clicked button keeps no focus, so that the space bar stays the window's own key.
         if (lparam != 0) {
-            ::SetFocus(window_);
+            ::SetFocus(window_.get());
         }
         return 0;
     }
@@ -273,7 +276,7 @@ LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_TIMER:
         if (wparam == script_timer) {
-            ::KillTimer(window_, script_timer);
+            ::KillTimer(window_.get(), script_timer);
             handler_.script_timer_expired();
         } else if (wparam == status_timer) {
             handler_.status_tick();
@@ -293,15 +296,18 @@ LRESULT main_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lparam)
     case MM_WOM_DONE:
         handler_.wave_buffer_done();
         return 0;
+    case track_news_message:
+        handler_.track_news();
+        return 0;
     case WM_DESTROY:
-        ::KillTimer(window_, status_timer);
-        ::KillTimer(window_, script_timer);
+        ::KillTimer(window_.get(), status_timer);
+        ::KillTimer(window_.get(), script_timer);
         ::PostQuitMessage(0);
         return 0;
     default:
         break;
     }
-    return ::DefWindowProcW(window_, message, wparam, lparam);
+    return ::DefWindowProcW(window_.get(), message, wparam, lparam);
 }
 
 }  // namespace pyrelle::standin

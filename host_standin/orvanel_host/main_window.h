@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "host_standin/orvanel_host/module_menu.h"
 #include "support/member_window_procedure.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle::standin {
 
@@ -33,6 +35,8 @@ public:
     virtual void wave_buffer_done() = 0;
     // Four times a second: time to refresh the status and send the position event.
     virtual void status_tick() = 0;
+    // A track decoder has news (see news_poster()).
+    virtual void track_news() = 0;
 
 protected:
     ~main_window_handler() = default;
@@ -45,12 +49,15 @@ public:
     main_window& operator=(const main_window&) = delete;
     ~main_window();
 
-    HWND handle() const noexcept { return window_; }
+    HWND handle() const noexcept { return window_.get(); }
     void set_status(const std::string& text);
     void set_title(const std::string& text);
     // What the user's own actions send, for the script: File > Open... and a drop of `paths`.
     void choose_open();
     void drop(const std::vector<std::wstring>& paths);
+    // What another thread calls to have track_news() run on this one; it only posts a message,
+    // and a message to a window already gone is dropped.
+    std::function<void()> news_poster() const;
     // Runs the script step `milliseconds` from now (0: as soon as the queue is empty).
     void schedule_script(unsigned milliseconds);
     void close();
@@ -68,7 +75,7 @@ private:
     HINSTANCE instance_;
     main_window_handler& handler_;
     module_menu& commands_;
-    HWND window_ = nullptr;
+    window_handle window_;
     HWND status_ = nullptr;
     std::wstring status_text_;
     std::wstring title_;

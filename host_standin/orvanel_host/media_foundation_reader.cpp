@@ -9,7 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
+#include <vector>
 
 #include "support/win32_handles.h"
 
@@ -18,9 +18,6 @@ namespace {
 
 constexpr DWORD audio_stream = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
 constexpr std::uint32_t most_channels = 8;
-// The whole track is held as floats in this 32-bit process: 2^27 samples are 512 MB, about 25
-// minutes of 44.1 kHz stereo.
-constexpr std::uint64_t most_samples = std::uint64_t{1} << 27;
 
 std::string hex(long result)
 {
@@ -64,9 +61,14 @@ void ask_for_floats(IMFSourceReader& reader)
     }
 }
 
+struct stream_format {
+    std::uint32_t rate = 0;
+    std::uint32_t channels = 0;
+};
+
 // The rate and channel count that the reader now delivers; throws unless they are float samples
 // the player can use.
-void read_format(IMFSourceReader& reader, pcm_audio& audio)
+stream_format read_format(IMFSourceReader& reader)
 {
     com_ptr<IMFMediaType> type;
     HRESULT result = reader.GetCurrentMediaType(audio_stream, type.put());
@@ -86,82 +88,143 @@ void read_format(IMFSourceReader& reader, pcm_audio& audio)
         throw decode_error("unusable channel count (" + std::to_string(channels) + ") or rate (" +
                            std::to_string(rate) + " Hz)");
     }
-    audio.channels = channels;
-    audio.sample_rate = rate;
+    return {rate, channels};
 }
 
-// The length that the container states, in seconds; 0 when it states none.
-double stated_seconds(IMFSourceReader& reader)
+// The length that the container states, in 100 ns units; 0 when it states none.
+std::uint64_t stated_duration(IMFSourceReader& reader)
 {
     PROPVARIANT duration;
     ::PropVariantInit(&duration);
-    double seconds = 0.0;
+    std::uint64_t units = 0;
     if (SUCCEEDED(reader.GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE), MF_PD_DURATION,
                                                   &duration)) &&
         duration.vt == VT_UI8) {
-        seconds = static_cast<double>(duration.uhVal.QuadPart) / 1e7;  // 100 ns units
+        units = duration.uhVal.QuadPart;
     }
     ::PropVariantClear(&duration);
-    return seconds;
+    return units;
 }
 
-// Room for the whole track at its stated length, so that the samples are not copied as they
-// grow; a wrong length only costs copies.
-void reserve_for(double seconds, pcm_audio& audio)
-{
-    const std::uint64_t samples = static_cast<std::uint64_t>(seconds + 1.0) * audio.sample_rate * audio.channels;
-    if (samples > most_samples) {
-        throw decode_error("too long: longer than " +
-                           std::to_string(most_samples / audio.channels / audio.sample_rate / 60) +
-                           " minutes at this rate");
+// One decoded block at a time, on the decoder's thread.
+class media_foundation_source final : public sound_source {
+public:
+    // A thread already in an apartment (RPC_E_CHANGED_MODE: a test's own thread) stays in it,
+    // which serves the reader as well; the owner then undoes nothing.
+    explicit media_foundation_source(const std::wstring& path)
+        : com_(COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE), path_(path)
+    {
+        open_reader();
+        format_ = read_format(*reader_.get());
+        // 100 ns units to frames, without overflow for any length a container can state.
+        const std::uint64_t units = stated_duration(*reader_.get());
+        stated_frames_ = units / 10'000'000 * format_.rate + units % 10'000'000 * format_.rate / 10'000'000;
     }
-    audio.samples.reserve(static_cast<std::size_t>(samples));
-}
 
-// Appends the sample's whole frames; false when the track grew beyond what is held.
-bool append_sample(IMFSample& sample, pcm_audio& audio)
-{
-    com_ptr<IMFMediaBuffer> buffer;
-    if (FAILED(sample.ConvertToContiguousBuffer(buffer.put()))) {
-        throw decode_error("a decoded block could not be read");
+    const char* reader_name() const override { return "Media Foundation"; }
+    std::uint32_t rate() const override { return format_.rate; }
+    std::uint32_t channels() const override { return format_.channels; }
+    std::uint64_t stated_frames() const override { return stated_frames_; }
+
+    bool next_block(std::vector<float>& block) override
+    {
+        block.clear();
+        if (ended_) {
+            return false;
+        }
+        DWORD flags = 0;
+        LONGLONG timestamp = 0;
+        com_ptr<IMFSample> sample;
+        const HRESULT result = reader_->ReadSample(audio_stream, 0, nullptr, &flags, &timestamp, sample.put());
+        if (FAILED(result) || (flags & MF_SOURCE_READERF_ERROR) != 0) {
+            broken_ = true;  // a reader that reported an error takes no further calls
+            throw decode_error("the decoder failed: " + describe_media_result(FAILED(result) ? result : E_FAIL));
+        }
+        if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0) {
+            const stream_format changed = read_format(*reader_.get());
+            if (changed.channels != format_.channels || changed.rate != format_.rate) {
+                throw decode_error("the format changes part of the way through");
+            }
+        }
+        if (sample) {
+            append(*sample.get(), block);
+        }
+        if ((flags & MF_SOURCE_READERF_ENDOFSTREAM) != 0) {
+            ended_ = true;
+            return !block.empty();
+        }
+        return true;
     }
-    BYTE* bytes = nullptr;
-    DWORD length = 0;
-    if (FAILED(buffer->Lock(&bytes, nullptr, &length))) {
-        throw decode_error("a decoded block could not be read");
+
+    void rewind() override
+    {
+        if (broken_) {
+            // The next pass ends at the same damage, but plays what comes before it again.
+            open_reader();
+            const stream_format reopened = read_format(*reader_.get());
+            if (reopened.channels != format_.channels || reopened.rate != format_.rate) {
+                throw decode_error("the format changed when the file was opened again");
+            }
+            broken_ = false;
+            ended_ = false;
+            return;
+        }
+        PROPVARIANT start;
+        ::PropVariantInit(&start);
+        start.vt = VT_I8;
+        start.hVal.QuadPart = 0;
+        const HRESULT result = reader_->SetCurrentPosition(GUID_NULL, start);
+        if (FAILED(result)) {
+            fail("seeking to the start", result);
+        }
+        ended_ = false;
     }
-    const std::size_t frame_bytes = sizeof(float) * audio.channels;
-    const std::size_t count = length / frame_bytes * audio.channels;
-    const bool room = audio.samples.size() + count <= most_samples;
-    if (room) {
-        const std::size_t old = audio.samples.size();
-        audio.samples.resize(old + count);
-        std::memcpy(audio.samples.data() + old, bytes, count * sizeof(float));
+
+private:
+    void open_reader()
+    {
+        const HRESULT opened = ::MFCreateSourceReaderFromURL(path_.c_str(), nullptr, reader_.put());
+        if (FAILED(opened)) {
+            throw decode_error(describe_media_result(opened));
+        }
+        ask_for_floats(*reader_.get());
     }
-    buffer->Unlock();
-    return room;
-}
+
+    // The sample's whole frames, after what `block` holds.
+    void append(IMFSample& sample, std::vector<float>& block) const
+    {
+        com_ptr<IMFMediaBuffer> buffer;
+        if (FAILED(sample.ConvertToContiguousBuffer(buffer.put()))) {
+            throw decode_error("a decoded block could not be read");
+        }
+        BYTE* bytes = nullptr;
+        DWORD length = 0;
+        if (FAILED(buffer->Lock(&bytes, nullptr, &length))) {
+            throw decode_error("a decoded block could not be read");
+        }
+        const std::size_t count = length / (sizeof(float) * format_.channels) * format_.channels;
+        const std::size_t old = block.size();
+        block.resize(old + count);
+        std::memcpy(block.data() + old, bytes, count * sizeof(float));
+        buffer->Unlock();
+    }
+
+    com_apartment com_;  // first: the reader is released before the thread leaves COM
+    std::wstring path_;
+    com_ptr<IMFSourceReader> reader_;
+    stream_format format_;
+    std::uint64_t stated_frames_ = 0;
+    bool ended_ = false;
+    bool broken_ = false;
+};
 
 }  // namespace
 
 media_foundation::media_foundation() noexcept
+    : com_(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE), started_(MFSTARTUP_FULL)
 {
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    com_ = SUCCEEDED(com);
-    const HRESULT started = ::MFStartup(MF_VERSION, MFSTARTUP_FULL);
-    started_ = SUCCEEDED(started);
-    if (!started_) {
-        failure_ = "MFStartup failed: " + describe_media_result(started);
-    }
-}
-
-media_foundation::~media_foundation()
-{
-    if (started_) {
-        ::MFShutdown();
-    }
-    if (com_) {
-        ::CoUninitialize();
+    if (!started_.started()) {
+        failure_ = "MFStartup failed: " + describe_media_result(started_.result());
     }
 }
 
@@ -194,61 +257,9 @@ std::string describe_media_result(long result)
     return hex(result);
 }
 
-decoded_audio read_with_media_foundation(const std::wstring& path)
+std::unique_ptr<sound_source> open_with_media_foundation(const std::wstring& path)
 {
-    com_ptr<IMFSourceReader> reader;
-    const HRESULT opened = ::MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader.put());
-    if (FAILED(opened)) {
-        throw decode_error(describe_media_result(opened));
-    }
-    ask_for_floats(*reader.get());
-
-    decoded_audio decoded;
-    pcm_audio& audio = decoded.audio;
-    read_format(*reader.get(), audio);
-    const double stated = stated_seconds(*reader.get());
-    try {
-        reserve_for(stated, audio);
-        for (;;) {
-            DWORD flags = 0;
-            LONGLONG timestamp = 0;
-            com_ptr<IMFSample> sample;
-            const HRESULT result = reader->ReadSample(audio_stream, 0, nullptr, &flags, &timestamp, sample.put());
-            if (FAILED(result) || (flags & MF_SOURCE_READERF_ERROR) != 0) {
-                decoded.stopped_early =
-                    "the decoder failed: " + describe_media_result(FAILED(result) ? result : E_FAIL);
-                break;
-            }
-            if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0) {
-                pcm_audio changed;
-                read_format(*reader.get(), changed);
-                if (changed.channels != audio.channels || changed.sample_rate != audio.sample_rate) {
-                    decoded.stopped_early = "the format changes part of the way through";
-                    break;
-                }
-            }
-            if (sample && !append_sample(*sample.get(), audio)) {
-                decoded.stopped_early = "too long to hold; the rest is left out";
-                break;
-            }
-            if ((flags & MF_SOURCE_READERF_ENDOFSTREAM) != 0) {
-                break;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        decoded.stopped_early = "too long to hold in memory";
-    }
-    if (audio.frame_count() == 0) {
-        throw decode_error(decoded.stopped_early.empty() ? "holds no sound" : decoded.stopped_early);
-    }
-    // Decoders that meet damage may just end there; a track well short of its stated length says so.
-    const double decoded_seconds = static_cast<double>(audio.frame_count()) / audio.sample_rate;
-    if (decoded.stopped_early.empty() && decoded_seconds < 0.9 * stated && decoded_seconds + 1.0 < stated) {
-        char text[96];
-        std::snprintf(text, sizeof text, "the rest of its %.1f s could not be decoded", stated);
-        decoded.stopped_early = text;
-    }
-    return decoded;
+    return std::make_unique<media_foundation_source>(path);
 }
 
 }  // namespace pyrelle::standin

@@ -48,32 +48,30 @@ preferences_window::preferences_window(HINSTANCE instance, HWND owner, std::vect
                                  system_error_text(::GetLastError()));
     }
     // WS_EX_CONTROLPARENT lets the dialog manager move the focus into the embedded page.
-    window_ =
-        ::CreateWindowExW(WS_EX_CONTROLPARENT, class_name, L"Preferences", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80,
-                          120, 600, 400, owner, nullptr, instance, this);
-    if (window_ == nullptr) {
+    // WM_NCCREATE attaches the window to this object before CreateWindowExW returns.
+    ::CreateWindowExW(WS_EX_CONTROLPARENT, class_name, L"Preferences", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80, 120,
+                      600, 400, owner, nullptr, instance, this);
+    if (!window_) {
         throw std::runtime_error("cannot create the preferences window: " + system_error_text(::GetLastError()));
     }
     for (preferences_page* page : pages_) {
         ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(page->page_name()).c_str()));
     }
     show_page(0);
-    ::ShowWindow(window_, SW_SHOW);
-    ::SetForegroundWindow(window_);
+    ::ShowWindow(window_.get(), SW_SHOW);
+    ::SetForegroundWindow(window_.get());
 }
 
 preferences_window::~preferences_window() { destroy(); }
 
 void preferences_window::destroy() noexcept
 {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);  // takes the page's dialog with it; WM_NCDESTROY clears window_
-    }
+    window_.reset();  // takes the page's dialog with it; WM_NCDESTROY lets go of both
 }
 
 void preferences_window::close()
 {
-    if (window_ == nullptr) {
+    if (window_.get() == nullptr) {
         return;
     }
     destroy();
@@ -84,19 +82,16 @@ void preferences_window::close()
 
 void preferences_window::create_controls()
 {
-    list_ = make_control(window_, instance_, L"LISTBOX", L"", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, id_list);
-    reset_button_ = make_control(window_, instance_, L"BUTTON", L"Reset", WS_TABSTOP | BS_PUSHBUTTON, id_reset);
-    help_button_ = make_control(window_, instance_, L"BUTTON", L"Help", WS_TABSTOP | BS_PUSHBUTTON, id_help);
-    close_button_ = make_control(window_, instance_, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, id_close);
-    help_line_ = make_control(window_, instance_, L"EDIT", L"", ES_READONLY | ES_AUTOHSCROLL, 0);
+    list_ = make_control(window_.get(), instance_, L"LISTBOX", L"", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, id_list);
+    reset_button_ = make_control(window_.get(), instance_, L"BUTTON", L"Reset", WS_TABSTOP | BS_PUSHBUTTON, id_reset);
+    help_button_ = make_control(window_.get(), instance_, L"BUTTON", L"Help", WS_TABSTOP | BS_PUSHBUTTON, id_help);
+    close_button_ = make_control(window_.get(), instance_, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, id_close);
+    help_line_ = make_control(window_.get(), instance_, L"EDIT", L"", ES_READONLY | ES_AUTOHSCROLL, 0);
 }
 
 void preferences_window::show_page(std::size_t index)
 {
-    if (page_dialog_ != nullptr) {
-        ::DestroyWindow(page_dialog_);
-        page_dialog_ = nullptr;
-    }
+    page_dialog_.reset();
     if (index >= pages_.size()) {
         ::EnableWindow(reset_button_, FALSE);
         ::EnableWindow(help_button_, FALSE);
@@ -106,16 +101,16 @@ void preferences_window::show_page(std::size_t index)
     current_ = index;
     ::SendMessageW(list_, LB_SETCURSEL, index, 0);
     preferences_page* page = pages_[index];
-    page_dialog_ = page->create_window(window_);
-    if (page_dialog_ == nullptr) {
+    page_dialog_.adopt(page->create_window(window_.get()));
+    if (!page_dialog_) {
         log_.line(std::string("the page \"") + page->page_name() + "\" made no dialog");
     }
     ::EnableWindow(reset_button_, page->reset_supported() ? TRUE : FALSE);
     ::EnableWindow(help_button_, TRUE);
     ::SetWindowTextW(help_line_, L"");
     lay_out();
-    if (page_dialog_ != nullptr) {
-        ::ShowWindow(page_dialog_, SW_SHOW);
+    if (page_dialog_.get() != nullptr) {
+        ::ShowWindow(page_dialog_.get(), SW_SHOW);
     }
 }
 
@@ -123,12 +118,12 @@ void preferences_window::lay_out()
 {
     int page_width = smallest_page_width;
     int page_height = smallest_page_height;
-    if (page_dialog_ != nullptr) {
+    if (page_dialog_.get() != nullptr) {
         RECT bounds{};
-        ::GetWindowRect(page_dialog_, &bounds);
+        ::GetWindowRect(page_dialog_.get(), &bounds);
         page_width = std::max<int>(page_width, bounds.right - bounds.left);
         page_height = std::max<int>(page_height, bounds.bottom - bounds.top);
-        ::SetWindowPos(page_dialog_, nullptr, margin * 2 + list_width, margin, 0, 0,
+        ::SetWindowPos(page_dialog_.get(), nullptr, margin * 2 + list_width, margin, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     const int width = margin * 3 + list_width + page_width;
@@ -143,9 +138,9 @@ void preferences_window::lay_out()
     ::MoveWindow(help_line_, margin, buttons_top + button_height + margin, width - 2 * margin, line_height, TRUE);
 
     RECT frame{0, 0, width, height};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongW(window_, GWL_EXSTYLE)));
-    ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(window_.get(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongW(window_.get(), GWL_EXSTYLE)));
+    ::SetWindowPos(window_.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -173,14 +168,17 @@ std::string preferences_window::show_help()
     return address.text();
 }
 
-bool preferences_window::translate(MSG& message) { return window_ != nullptr && ::IsDialogMessageW(window_, &message); }
+bool preferences_window::translate(MSG& message)
+{
+    return window_.get() && ::IsDialogMessageW(window_.get(), &message);
+}
 
-void preferences_window::attached(HWND window) noexcept { window_ = window; }
+void preferences_window::attached(HWND window) noexcept { window_.adopt(window); }
 
 void preferences_window::detached() noexcept
 {
-    window_ = nullptr;
-    page_dialog_ = nullptr;
+    window_.forget();
+    page_dialog_.forget();
 }
 
 void preferences_window::failed(const std::exception& error)
@@ -232,7 +230,7 @@ LRESULT preferences_window::handle(HWND, UINT message, WPARAM wparam, LPARAM lpa
     default:
         break;
     }
-    return ::DefWindowProcW(window_, message, wparam, lparam);
+    return ::DefWindowProcW(window_.get(), message, wparam, lparam);
 }
 
 }  // namespace pyrelle::standin

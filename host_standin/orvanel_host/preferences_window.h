@@ -12,6 +12,7 @@
 #include "host/host_interfaces.h"
 #include "host_standin/orvanel_host/host_log.h"
 #include "support/member_window_procedure.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle::standin {
 
@@ -28,10 +29,10 @@ public:
     ~preferences_window();
 
     // False once the user closed the window.
-    bool is_open() const noexcept { return window_ != nullptr; }
-    HWND handle() const noexcept { return window_; }
+    bool is_open() const noexcept { return static_cast<bool>(window_); }
+    HWND handle() const noexcept { return window_.get(); }
     // The current page's dialog, or null.
-    HWND page_dialog() const noexcept { return page_dialog_; }
+    HWND page_dialog() const noexcept { return page_dialog_.get(); }
 
     void show_page(std::size_t index);
     void reset_page();
@@ -57,13 +58,13 @@ private:
     std::vector<preferences_page*> pages_;
     log_sink& log_;
     std::function<void()> closed_;
-    HWND window_ = nullptr;
+    window_handle window_;
     HWND list_ = nullptr;
     HWND reset_button_ = nullptr;
     HWND help_button_ = nullptr;
     HWND close_button_ = nullptr;
     HWND help_line_ = nullptr;
-    HWND page_dialog_ = nullptr;
+    window_handle page_dialog_;  // a child of window_, destroyed with it
     std::size_t current_ = 0;
 };
 

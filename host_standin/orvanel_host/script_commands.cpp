@@ -1,20 +1,14 @@
-// The automation script's commands, each doing what the user would do through the windows.
-#include <windows.h>
+#include "host_standin/orvanel_host/script_commands.h"
 
 #include <cstdlib>
 #include <stdexcept>
 
-#include "host_standin/orvanel_host/application.h"
 #include "host_standin/orvanel_host/process_report.h"
 #include "host_standin/orvanel_host/wide_text.h"
 #include "shared_automation.h"
-#include "support/run_names.h"
 
 namespace pyrelle::standin {
 namespace {
-
-// The run window's class, for the resources report: registered only while a run exists.
-constexpr const wchar_t* visualisation_window_class = run_window_class_name_wide.data();
 
 std::string window_title(HWND window)
 {
@@ -34,16 +28,27 @@ bool equals_ignoring_case(const std::string& a, const char* b) { return ::lstrcm
 
 }  // namespace
 
-const module_command& application::visualisation_command() const
+script_commands::script_commands(transport_buttons& buttons, preferences_access& preferences, player_shell& shell,
+                                 module_menu& menu, log_sink& log, std::wstring sync_folder)
+    : buttons_(buttons),
+      preferences_(preferences),
+      shell_(shell),
+      menu_(menu),
+      log_(log),
+      sync_folder_(std::move(sync_folder))
 {
-    const module_command* command = menu_ ? menu_->first_visualisation() : nullptr;
+}
+
+const module_command& script_commands::visualisation_command() const
+{
+    const module_command* command = menu_.first_visualisation();
     if (command == nullptr) {
         throw std::runtime_error("the module offers no visualisation command (no menu command service)");
     }
     return *command;
 }
 
-bool application::sync_arrived(const std::string& name)
+bool script_commands::sync_arrived(const std::string& name)
 {
     const std::wstring path = sync_folder_ + L"\\" + widen(name);
     if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -53,7 +58,7 @@ bool application::sync_arrived(const std::string& name)
     return true;
 }
 
-void application::press_key(key_name key)
+void script_commands::press_key(key_name key)
 {
     const WORD code = key == key_name::escape ? VK_ESCAPE : VK_SPACE;
     HWND foreground = ::GetForegroundWindow();
@@ -72,12 +77,13 @@ void application::press_key(key_name key)
     }
 }
 
-HWND application::page_control(int id) const
+HWND script_commands::page_control(int id)
 {
-    if (!preferences_ || !preferences_->is_open()) {
+    preferences_window* window = preferences_.open_window();
+    if (window == nullptr) {
         throw std::runtime_error("the preferences are not open");
     }
-    HWND page = preferences_->page_dialog();
+    HWND page = window->page_dialog();
     if (page == nullptr) {
         throw std::runtime_error("the preferences show no page");
     }
@@ -88,17 +94,18 @@ HWND application::page_control(int id) const
     return control;
 }
 
-void application::click_on_page(const script_command& command)
+void script_commands::click_on_page(const script_command& command)
 {
     if (command.item == "reset") {
         reset_page();
         return;
     }
     if (command.item == "help") {
-        if (!preferences_ || !preferences_->is_open()) {
+        preferences_window* window = preferences_.open_window();
+        if (window == nullptr) {
             throw std::runtime_error("the preferences are not open");
         }
-        log_.line("help " + preferences_->show_help());
+        log_.line("help " + window->show_help());
         return;
     }
     HWND control = page_control(command.control_id);
@@ -109,7 +116,7 @@ void application::click_on_page(const script_command& command)
     ::SendMessageW(control, BM_CLICK, 0, 0);
 }
 
-void application::select_on_page(const script_command& command)
+void script_commands::select_on_page(const script_command& command)
 {
     HWND control = page_control(command.control_id);
     if (!equals_ignoring_case(window_class(control), "ComboBox")) {
@@ -140,7 +147,7 @@ void application::select_on_page(const script_command& command)
                    reinterpret_cast<LPARAM>(control));
 }
 
-void application::show_on_page(const script_command& command)
+void script_commands::show_on_page(const script_command& command)
 {
     HWND control = page_control(command.control_id);
     std::string line = "prefs " + std::to_string(command.control_id) +
@@ -167,13 +174,13 @@ void application::show_on_page(const script_command& command)
     log_.line(line);
 }
 
-void application::reset_page()
+void script_commands::reset_page()
 {
-    if (preferences_ && preferences_->is_open()) {
-        preferences_->reset_page();
+    if (preferences_window* window = preferences_.open_window()) {
+        window->reset_page();
         return;
     }
-    std::vector<preferences_page*> pages = module_->services_of<preferences_page>(preferences_page_class);
+    std::vector<preferences_page*> pages = preferences_.pages();
     if (pages.empty()) {
         throw std::runtime_error("the module offers no preferences page");
     }
@@ -183,15 +190,7 @@ void application::reset_page()
     pages.front()->reset();
 }
 
-void application::report_resources()
-{
-    const bool registered = window_class_registered(module_->handle(), visualisation_window_class);
-    log_.line("resources " + describe(measure_process()) + " window_class=" + (registered ? "1" : "0") +
-              " host_objects=" + std::to_string(live_transient_objects()) +
-              " streams_held=" + std::to_string(visualisation_->references()));
-}
-
-void application::run(const script_command& command)
+void script_commands::run(const script_command& command)
 {
     switch (command.kind) {
     case command_kind::menu: {
@@ -207,32 +206,28 @@ void application::run(const script_command& command)
         press_key(command.key);
         return;
     case command_kind::play:
-        move_playback(transport_action::play);
+        buttons_.press(transport_action::play);
         return;
     case command_kind::pause:
-        move_playback(transport_action::pause);
+        buttons_.press(transport_action::pause);
         return;
     case command_kind::resume:
-        transport_->resume();
-        sound_->follow(false);
-        update_status();
+        buttons_.resume();
         return;
     case command_kind::stop:
-        move_playback(transport_action::stop);
+        buttons_.press(transport_action::stop);
         return;
     case command_kind::next:
-        move_playback(transport_action::next);
+        buttons_.press(transport_action::next);
         return;
     case command_kind::previous:
-        move_playback(transport_action::previous);
+        buttons_.press(transport_action::previous);
         return;
     case command_kind::open:
-        // File > Open... as the menu runs it, with this file as the dialog's answer.
-        scripted_open_ = full_path(command.path);
-        window_->choose_open();
+        shell_.open_file(full_path(command.path));
         return;
     case command_kind::drop:
-        window_->drop({full_path(command.path)});
+        shell_.drop_file(full_path(command.path));
         return;
     case command_kind::state: {
         std::string name;
@@ -240,7 +235,7 @@ void application::run(const script_command& command)
         return;
     }
     case command_kind::prefs_open:
-        open_preferences();
+        preferences_.open_preferences();
         return;
     case command_kind::prefs_click:
         click_on_page(command);
@@ -252,8 +247,8 @@ void application::run(const script_command& command)
         show_on_page(command);
         return;
     case command_kind::prefs_close:
-        if (preferences_) {
-            preferences_->close();
+        if (preferences_window* window = preferences_.open_window()) {
+            window->close();
         }
         return;
     case command_kind::pick_colour:
@@ -266,19 +261,19 @@ void application::run(const script_command& command)
         reset_page();
         return;
     case command_kind::save:
-        save_settings();
+        shell_.save_settings();
         return;
     case command_kind::frames:
-        log_.line("frames " + std::to_string(visualisation_->fill_chunk_calls()));
+        log_.line("frames " + std::to_string(shell_.chunks_asked()));
         return;
     case command_kind::screen:
         log_.line("screen " + current_display_mode());
         return;
     case command_kind::resources:
-        report_resources();
+        log_.line("resources " + shell_.resources());
         return;
     case command_kind::quit:
-        window_->close();
+        shell_.quit();
         return;
     case command_kind::invalid:
     case command_kind::wait:

@@ -35,6 +35,9 @@ std::optional<std::uint32_t> script_runner::resume()
     }
 
     while (!finished_ && next_ < commands_.size()) {
+        if (target_.busy()) {
+            return sync_poll_ms;
+        }
         const std::size_t index = next_++;
         const script_command& command = commands_[index];
         log_.line(command.text);

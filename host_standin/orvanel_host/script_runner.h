@@ -23,6 +23,9 @@ public:
     virtual void run(const script_command& command) = 0;
     // Whether the answer to `sync NAME` has arrived.
     virtual bool sync_arrived(const std::string& name) = 0;
+    // Whether the target is still carrying out an earlier command (a track opening): the next
+    // command waits for it, as a user would, so that a script runs the same however long it takes.
+    virtual bool busy() { return false; }
 
 protected:
     ~script_target() = default;
@@ -30,7 +33,7 @@ protected:
 
 // How long a `sync` waits for its answer before it fails.
 constexpr std::uint32_t sync_timeout_ms = 30000;
-// How often a waiting `sync` looks for its answer.
+// How often a waiting `sync` looks for its answer, and a busy target whether it is done.
 constexpr std::uint32_t sync_poll_ms = 20;
 
 class script_runner {

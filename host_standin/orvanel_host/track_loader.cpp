@@ -48,43 +48,28 @@ std::wstring file_name_of(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-loaded_track load_track(const std::wstring& path, bool decoders)
+std::unique_ptr<sound_source> open_track_source(const std::wstring& path, bool decoders)
 {
-    const std::string name = narrow(file_name_of(path));
     if (const std::string why = unusable_path(path); !why.empty()) {
-        throw track_error(name + ": " + why);
+        throw track_error(why);
     }
-    loaded_track loaded;
-    auto made = std::make_shared<track>();
-    made->title = name;
     std::string wav_refusal;
     if (has_wav_extension(path)) {
         try {
-            made->audio = read_wav_file(path);
-            loaded.reader = "WAV reader";
+            return open_wav_file(path);
         } catch (const wav_error& error) {
-            wav_refusal = error.what();  // already names the file
+            wav_refusal = error.what();
         }
     }
-    if (made->audio.frame_count() == 0) {
-        if (!decoders) {
-            throw track_error(!wav_refusal.empty()
-                                  ? wav_refusal + ", and the system's decoders are unavailable"
-                                  : name + ": the system's decoders are unavailable, so only WAV files play");
-        }
-        try {
-            decoded_audio decoded = read_with_media_foundation(path);
-            made->audio = std::move(decoded.audio);
-            loaded.stopped_early = std::move(decoded.stopped_early);
-            loaded.reader = "Media Foundation";
-        } catch (const decode_error& error) {
-            throw track_error(name + ": " + error.what());
-        } catch (const std::bad_alloc&) {
-            throw track_error(name + ": too long to hold in memory");
-        }
+    if (!decoders) {
+        throw track_error(!wav_refusal.empty() ? wav_refusal + ", and the system's decoders are unavailable"
+                                               : "the system's decoders are unavailable, so only WAV files play");
     }
-    loaded.playable = std::move(made);
-    return loaded;
+    try {
+        return open_with_media_foundation(path);
+    } catch (const decode_error& error) {
+        throw track_error(error.what());
+    }
 }
 
 }  // namespace pyrelle::standin

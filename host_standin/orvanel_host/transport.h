@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/host_interfaces.h"
-#include "host_standin/orvanel_host/player.h"
+#include "host_standin/playback/player.h"
 
 namespace pyrelle::standin {
 

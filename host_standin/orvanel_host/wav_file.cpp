@@ -2,11 +2,7 @@
 
 #include <windows.h>
 
-#include <mmreg.h>
-#include <mmsystem.h>
-
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "host_standin/orvanel_host/file_streams.h"
@@ -15,180 +11,114 @@
 namespace pyrelle::standin {
 namespace {
 
-constexpr WORD format_pcm = 1;
-constexpr WORD format_float = 3;
-constexpr WORD format_extensible = 0xFFFE;
-constexpr DWORD most_channels = 8;
+// Frames read per block: about a tenth of a second at common rates.
+constexpr std::uint32_t block_frames = 4096;
 
-// The whole file's bytes. Wine's mmioOpenW passes the name on through the ANSI code page, which
-// loses every character outside it, so the file is opened here and parsed from memory.
-std::vector<char> read_whole_file(const std::wstring& path, const std::string& name)
+std::uint64_t file_size(const std::wstring& path)
 {
-    try {
-        file_reader reader(path);
-        never_abort abort;
-        std::vector<char> bytes;
-        constexpr std::uint32_t block = 1 << 20;
-        for (;;) {
-            const std::size_t old = bytes.size();
-            bytes.resize(old + block);
-            const std::uint32_t got = reader.read(bytes.data() + old, block, abort);
-            bytes.resize(old + got);
-            if (got == 0) {
-                return bytes;
-            }
-        }
-    } catch (const file_error&) {
-        throw wav_error(name + ": cannot open the file");
+    WIN32_FILE_ATTRIBUTE_DATA facts{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts)) {
+        throw wav_error("cannot open the file");
     }
+    return std::uint64_t{facts.nFileSizeHigh} << 32 | facts.nFileSizeLow;
 }
 
-// The multimedia file functions over bytes in memory.
-class mmio_file {
+class wav_source final : public sound_source {
 public:
-    explicit mmio_file(std::vector<char>& bytes)
+    explicit wav_source(const std::wstring& path) : path_(path)
     {
-        MMIOINFO memory{};
-        memory.fccIOProc = FOURCC_MEM;
-        memory.pchBuffer = bytes.data();
-        memory.cchBuffer = static_cast<LONG>(bytes.size());
-        file_ = ::mmioOpenW(nullptr, &memory, MMIO_READ);
-    }
-    mmio_file(const mmio_file&) = delete;
-    mmio_file& operator=(const mmio_file&) = delete;
-    ~mmio_file()
-    {
-        if (file_ != nullptr) {
-            ::mmioClose(file_, 0);
+        open_at_start();
+        header_ = read_wav_header([this](void* buffer, std::size_t count) { return read_bytes(buffer, count); });
+        // Recorders that stream leave the size as 0xFFFFFFFF or too large: what the file holds counts.
+        const std::uint64_t size = file_size(path_);
+        const std::uint64_t held = size > header_.data_offset ? size - header_.data_offset : 0;
+        data_frames_ = std::min(header_.declared_data_bytes, held) / header_.frame_bytes;
+        if (data_frames_ == 0) {
+            throw wav_error("holds no samples");
         }
+        bytes_.resize(static_cast<std::size_t>(block_frames) * header_.frame_bytes);
     }
-    HMMIO get() const noexcept { return file_; }
+
+    const char* reader_name() const override { return "WAV reader"; }
+    std::uint32_t rate() const override { return header_.rate; }
+    std::uint32_t channels() const override { return header_.channels; }
+    std::uint64_t stated_frames() const override { return data_frames_; }
+
+    bool next_block(std::vector<float>& block) override
+    {
+        const std::uint64_t frames = std::min<std::uint64_t>(block_frames, data_frames_ - frames_read_);
+        if (frames == 0) {
+            return false;
+        }
+        const std::size_t wanted = static_cast<std::size_t>(frames) * header_.frame_bytes;
+        const std::size_t got = read_bytes(bytes_.data(), wanted);
+        const std::size_t whole = got / header_.frame_bytes;
+        if (whole == 0) {
+            throw wav_error("the samples end before the header says");
+        }
+        block.resize(whole * header_.channels);
+        wav_samples_to_floats(header_, bytes_.data(), whole, block.data());
+        frames_read_ += whole;
+        if (got < wanted) {
+            data_frames_ = frames_read_;  // the file was cut short since it was opened
+        }
+        return true;
+    }
+
+    void rewind() override
+    {
+        open_at_start();
+        never_abort abort;
+        file_->skip_exact(header_.data_offset, abort);
+        frames_read_ = 0;
+    }
 
 private:
-    HMMIO file_ = nullptr;
-};
-
-// The format words that matter here, from either header form.
-struct wav_format {
-    WORD tag = 0;
-    DWORD channels = 0;
-    DWORD rate = 0;
-    WORD block_align = 0;
-    WORD bits = 0;
-};
-
-wav_format read_format(HMMIO file, const MMCKINFO& riff, const std::string& name)
-{
-    MMCKINFO chunk{};
-    chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    if (::mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
-        throw wav_error(name + ": no 'fmt ' chunk");
-    }
-    // WAVEFORMATEXTENSIBLE is the largest header form; a shorter chunk leaves the rest zero.
-    std::vector<char> bytes(sizeof(WAVEFORMATEXTENSIBLE), 0);
-    const LONG wanted = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof(WAVEFORMATEXTENSIBLE)));
-    if (chunk.cksize < 16 || ::mmioRead(file, bytes.data(), wanted) != wanted) {
-        throw wav_error(name + ": the 'fmt ' chunk is too short");
-    }
-    ::mmioAscend(file, &chunk, 0);
-
-    WAVEFORMATEXTENSIBLE header{};
-    std::memcpy(&header, bytes.data(), sizeof header);
-    wav_format format;
-    format.tag = header.Format.wFormatTag;
-    format.channels = header.Format.nChannels;
-    format.rate = header.Format.nSamplesPerSec;
-    format.block_align = header.Format.nBlockAlign;
-    format.bits = header.Format.wBitsPerSample;
-    if (format.tag == format_extensible) {
-        if (chunk.cksize < sizeof(WAVEFORMATEXTENSIBLE)) {
-            throw wav_error(name + ": the extensible 'fmt ' chunk is too short");
+    void open_at_start()
+    {
+        try {
+            file_ = std::make_unique<file_reader>(path_);
+        } catch (const file_error&) {
+            throw wav_error("cannot open the file");
         }
-        // The sub-format GUID's first field is the plain format tag.
-        format.tag = static_cast<WORD>(header.SubFormat.Data1);
-    }
-    return format;
-}
-
-pcm_audio read_samples(const std::wstring& path, const std::string& name)
-{
-    std::vector<char> whole = read_whole_file(path, name);
-    if (whole.empty() || whole.size() > 0x7FFFFFFF) {
-        throw wav_error(name + ": not a RIFF WAVE file");
-    }
-    mmio_file file(whole);
-    if (file.get() == nullptr) {
-        throw wav_error(name + ": cannot read the file");
     }
 
-    MMCKINFO riff{};
-    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    if (::mmioDescend(file.get(), &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) {
-        throw wav_error(name + ": not a RIFF WAVE file");
-    }
-    const wav_format format = read_format(file.get(), riff, name);
-    const bool pcm16 = format.tag == format_pcm && format.bits == 16;
-    const bool float32 = format.tag == format_float && format.bits == 32;
-    if (!pcm16 && !float32) {
-        throw wav_error(name + ": only 16-bit PCM and 32-bit float samples are played (this file has format " +
-                        std::to_string(format.tag) + ", " + std::to_string(format.bits) + " bits)");
-    }
-    if (format.channels == 0 || format.channels > most_channels || format.rate == 0) {
-        throw wav_error(name + ": unusable channel count or sample rate");
-    }
-    const DWORD frame_bytes = format.channels * (format.bits / 8u);
-    if (format.block_align != frame_bytes) {
-        throw wav_error(name + ": the block size does not match the channels and sample size");
-    }
-
-    MMCKINFO data{};
-    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    if (::mmioDescend(file.get(), &data, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
-        throw wav_error(name + ": no 'data' chunk");
-    }
-    // Recorders that stream leave the size as 0xFFFFFFFF or too large: what the file holds counts.
-    const LONG file_end = ::mmioSeek(file.get(), 0, SEEK_END);
-    if (file_end < 0 || ::mmioSeek(file.get(), static_cast<LONG>(data.dwDataOffset), SEEK_SET) < 0) {
-        throw wav_error(name + ": cannot find the samples");
-    }
-    const DWORD held = std::min<DWORD>(data.cksize, static_cast<DWORD>(file_end) - data.dwDataOffset);
-    std::vector<char> bytes(held);
-    const LONG got = held ? ::mmioRead(file.get(), bytes.data(), static_cast<LONG>(held)) : 0;
-    if (got < 0) {
-        throw wav_error(name + ": cannot read the samples");
-    }
-    const std::size_t frames = static_cast<std::size_t>(got) / frame_bytes;
-    if (frames == 0) {
-        throw wav_error(name + ": holds no samples");
-    }
-
-    pcm_audio audio;
-    audio.sample_rate = format.rate;
-    audio.channels = format.channels;
-    audio.samples.resize(frames * format.channels);
-    if (pcm16) {
-        for (std::size_t i = 0; i < audio.samples.size(); ++i) {
-            std::int16_t value = 0;
-            std::memcpy(&value, bytes.data() + 2 * i, 2);
-            audio.samples[i] = static_cast<float>(value) / 32768.0f;
+    std::size_t read_bytes(void* buffer, std::size_t count)
+    {
+        never_abort abort;
+        try {
+            return file_->read(buffer, static_cast<std::uint32_t>(count), abort);
+        } catch (const std::exception&) {
+            throw wav_error("cannot read the file");
         }
-    } else {
-        std::memcpy(audio.samples.data(), bytes.data(), audio.samples.size() * sizeof(float));
     }
-    return audio;
-}
+
+    std::wstring path_;
+    std::unique_ptr<file_reader> file_;
+    wav_header header_;
+    std::uint64_t data_frames_ = 0;
+    std::uint64_t frames_read_ = 0;
+    std::vector<unsigned char> bytes_;
+};
 
 }  // namespace
+
+std::unique_ptr<sound_source> open_wav_file(const std::wstring& path) { return std::make_unique<wav_source>(path); }
 
 pcm_audio read_wav_file(const std::wstring& path)
 {
     const std::string name = narrow(path);
     try {
-        return read_samples(path, name);
-    } catch (const wav_error&) {
-        throw;
+        const std::unique_ptr<sound_source> source = open_wav_file(path);
+        pcm_audio audio;
+        audio.sample_rate = source->rate();
+        audio.channels = source->channels();
+        std::vector<float> block;
+        while (source->next_block(block)) {
+            audio.samples.insert(audio.samples.end(), block.begin(), block.end());
+        }
+        return audio;
     } catch (const std::exception& error) {
-        // Memory or length limits: still a problem of this file.
         throw wav_error(name + ": " + error.what());
     }
 }

@@ -4,18 +4,20 @@
 //
 // Four buffers of about a tenth of a second each circulate: the device hands a played buffer back
 // as a message to the notification window, whose handler calls refill(). The samples come from
-// the player's position at the moment playback starts or moves, then run on from there.
+// the track's sample window, from the player's position at the moment playback starts or moves,
+// then run on from there; what the decoder has not delivered yet plays as silence.
 #include <windows.h>
 
 #include <mmsystem.h>
 
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "host_standin/orvanel_host/player.h"
+#include "host_standin/playback/player.h"
+#include "support/win32_handles.h"
 
 namespace pyrelle::standin {
 
@@ -34,7 +36,7 @@ public:
     // A buffer came back: top up the free ones while playing.
     void refill();
 
-    bool has_device() const noexcept { return device_ != nullptr; }
+    bool has_device() const noexcept { return static_cast<bool>(device_); }
     // Why there is no sound, for the log; empty while there is.
     const std::string& silent_reason() const noexcept { return silent_reason_; }
 
@@ -47,7 +49,7 @@ private:
 
     const player& player_;
     HWND notify_;
-    HWAVEOUT device_ = nullptr;
+    wave_out_handle device_;
     std::shared_ptr<const track> opened_for_;
     std::uint32_t frames_per_buffer_ = 0;
     std::uint64_t cursor_ = 0;  // next frame of the track to queue

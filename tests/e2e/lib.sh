@@ -26,6 +26,7 @@ source "$e2e_root/scripts/private-display.sh"
 e2e_host_pid=
 e2e_log=
 e2e_status=
+e2e_temp_folders=()
 
 e2e_cleanup() {
   if [[ -n "$e2e_host_pid" ]] && kill -0 "$e2e_host_pid" 2>/dev/null; then
@@ -33,6 +34,9 @@ e2e_cleanup() {
   fi
   wineserver -k >/dev/null 2>&1 || true
   stop_private_display
+  if ((${#e2e_temp_folders[@]})); then
+    rm -rf "${e2e_temp_folders[@]}"
+  fi
 }
 trap e2e_cleanup EXIT
 trap 'exit 130' INT TERM
@@ -80,6 +84,16 @@ make_sound() {
     -f lavfi -i "anoisesrc=duration=$seconds:amplitude=0.2" -filter_complex amix=inputs=2 "$@" "$file" \
     || fail "ffmpeg could not make $file"
 }
+
+# temp_folder: a new folder under the system's temporary folder, removed when the test exits
+# however it exits; its path in e2e_temp. For files too big to leave in the work folder.
+temp_folder() {
+  e2e_temp="$(mktemp -d "${TMPDIR:-/tmp}/pyrelle-$e2e_name.XXXXXX")" || fail "no temporary folder"
+  e2e_temp_folders+=("$e2e_temp")
+}
+
+# log_seconds PATTERN: the time stamp of the first log line matching the extended regex.
+log_seconds() { grep -E -m1 -- "$1" "$e2e_log" | cut -d' ' -f1; }
 
 # The chunk counts of the script's `frames` commands, one a line.
 logged_frames() { grep -oE '^[0-9.]+ frames [0-9]+$' "$e2e_log" | grep -oE '[0-9]+$'; }

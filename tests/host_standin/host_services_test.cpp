@@ -30,14 +30,12 @@ public:
 // Stereo at 1000 Hz, 10 s; the left sample of frame i is i, the right one -i.
 track ramp_track()
 {
-    track t{"ramp", {}};
-    t.audio.sample_rate = 1000;
-    t.audio.channels = 2;
+    pcm_audio audio{1000, 2, {}};
     for (int i = 0; i < 10000; ++i) {
-        t.audio.samples.push_back(static_cast<float>(i));
-        t.audio.samples.push_back(static_cast<float>(-i));
+        audio.samples.push_back(static_cast<float>(i));
+        audio.samples.push_back(static_cast<float>(-i));
     }
-    return t;
+    return track{"ramp", sample_window::holding(audio)};
 }
 
 struct stream_fixture {
@@ -85,6 +83,23 @@ TEST(VisualisationStream, FillsTheRequestedFramesFromThatTimeInterleaved)
     EXPECT_EQ(chunk.values[0], 1000u);  // rate
     EXPECT_EQ(chunk.values[1], 2u);     // channels
     EXPECT_EQ(f.manager.fill_chunk_calls(), 1u);
+}
+
+TEST(VisualisationStream, WhilePausedTheSameTimeGivesTheSameSamples)
+{
+    stream_fixture f;
+    f.source.play();
+    f.now_us = 4'000'000;
+    f.source.pause();
+    double time = 0.0;
+    vector_chunk first, again;
+    ASSERT_TRUE(f.stream->current_time(&time));
+    ASSERT_TRUE(f.stream->fill_chunk(first, time, requested_chunk_size));
+    f.now_us = 60'000'000;
+    ASSERT_TRUE(f.stream->current_time(&time));
+    ASSERT_TRUE(f.stream->fill_chunk(again, time, requested_chunk_size));
+    EXPECT_EQ(first.data[0], 4000.0f);
+    EXPECT_EQ(again.data, first.data);
 }
 
 TEST(VisualisationStream, StoppedPlaybackGivesNoDataButTheFallbackGivesSilence)

@@ -25,8 +25,10 @@ public:
         }
     }
     bool sync_arrived(const std::string& name) override { return arrived.count(name) != 0; }
+    bool busy() override { return opening; }
 
     std::vector<std::string> ran;
+    bool opening = false;
     std::set<std::string> arrived;
 };
 
@@ -98,6 +100,17 @@ TEST(ScriptRunner, SyncThatIsNeverAnsweredFailsAndTheScriptGoesOn)
     EXPECT_EQ(f.runner.resume(), std::nullopt);
     EXPECT_TRUE(f.runner.failed());
     EXPECT_EQ(f.target.ran, (std::vector<std::string>{"quit"}));
+}
+
+TEST(ScriptRunner, TheNextCommandWaitsWhileTheTargetIsBusy)
+{
+    runner_fixture f("next\nframes\n");
+    f.target.opening = true;
+    EXPECT_EQ(f.runner.resume(), std::optional<std::uint32_t>(sync_poll_ms));
+    EXPECT_TRUE(f.target.ran.empty());
+    f.target.opening = false;
+    f.runner.resume();
+    EXPECT_EQ(f.target.ran, (std::vector<std::string>{"next", "frames"}));
 }
 
 TEST(ScriptRunner, AnEmptyScriptEndsAtOnce)

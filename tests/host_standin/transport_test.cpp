@@ -12,10 +12,8 @@ namespace {
 
 track one_second_track()
 {
-    track t{"t", {}};
-    t.audio.sample_rate = 100;
-    t.audio.channels = 1;
-    t.audio.samples.assign(1000, 0.0f);  // 10 s
+    const pcm_audio audio{100, 1, std::vector<float>(1000, 0.0f)};  // 10 s
+    track t{"t", sample_window::holding(audio)};
     return t;
 }
 

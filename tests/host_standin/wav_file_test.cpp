@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "host_standin/orvanel_host/file_streams.h"
+#include "support/win32_handles.h"
 #include "tests/host_standin/wav_bytes.h"
 
 namespace pyrelle::standin {
@@ -97,6 +99,26 @@ TEST_F(WavFile, RefusesWhatItCannotPlay)
     for (std::size_t i = 0; i < refused.size(); ++i) {
         EXPECT_THROW(read(refused[i]), wav_error) << "case " << i;
     }
+}
+
+TEST_F(WavFile, ASongStaysOpenToOtherProgramsThatWriteIt)
+{
+    const bytes data = {0x00, 0x40, 0x00, 0xC0};
+    read(make_wav({1, 2, 22050, 16}, data));
+    const auto open_for_writing = [this] {
+        return ::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    {
+        // Another program writes the file while it plays.
+        const std::unique_ptr<sound_source> playing = open_wav_file(path_);
+        file_handle writer(open_for_writing());
+        EXPECT_TRUE(writer) << "error " << ::GetLastError();
+    }
+    // A file that another program holds open for writing still plays.
+    file_handle writer(open_for_writing());
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(read_wav_file(path_).samples, (std::vector<float>{0.5f, -0.5f}));
 }
 
 TEST_F(WavFile, AMissingFileIsNamedInTheError)

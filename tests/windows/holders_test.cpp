@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <thread>
 #include <vector>
 
 #include "support/critical_section.h"
@@ -180,6 +181,25 @@ TEST(WindowHandle, ResetDestroysAndClearsAfterTheLastMessages)
         EXPECT_FALSE(::IsWindow(window));
     }
     ::UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
+}
+
+TEST(ComApartment, UndoesOnlyAStartThatSucceededAndOnlyOnce)
+{
+    // COM is per thread: a thread of its own starts with none.
+    std::thread([] {
+        com_apartment joined(COINIT_MULTITHREADED);
+        EXPECT_TRUE(joined.started());
+        com_apartment refused(COINIT_APARTMENTTHREADED);  // another model on the same thread
+        EXPECT_EQ(refused.result(), RPC_E_CHANGED_MODE);
+        EXPECT_FALSE(refused.started());
+        refused.reset();
+        joined.reset();
+        joined.reset();
+        EXPECT_FALSE(joined.started());
+        // Left for good: the thread may join the other apartment now.
+        com_apartment other(COINIT_APARTMENTTHREADED);
+        EXPECT_TRUE(other.started());
+    }).join();
 }
 
 }  // namespace

@@ -1,26 +1,28 @@
 #pragma once
 // The playing track and its clock. The user-interface thread loads tracks and moves the player
 // between Stopped, Playing and Paused; the module's render thread asks, through the visualisation
-// stream, what is playing at this moment. A track never changes once loaded, so its samples are
-// read without the lock by whoever holds it; only the current track, the state and the clock
-// take the lock.
+// stream, what is playing at this moment. A track's title and window never change once loaded;
+// the window has its own lock, and only the current track, the state and the clock take the
+// player's. Asking for the position tells the track's window where playback is, so that its
+// decoder keeps the samples around it.
 //
 // Tracks repeat: the position runs from 0 to the track's length and starts again, so a short
 // demo track feeds a fire for as long as it burns. Whoever walks a play list asks
-// played_through() to move on instead.
+// played_through() to move on instead. While the length is not known (the file states none and
+// decoding has not reached its end) the position just runs on.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
-#include "audio/pcm_audio.h"
+#include "host_standin/playback/sample_window.h"
 
 namespace pyrelle::standin {
 
 struct track {
     std::string title;
-    pcm_audio audio;  // at least one frame, at least one channel, a non-zero rate
+    std::shared_ptr<sample_window> samples;  // never null in a loaded track
 };
 
 enum class playback_state { stopped, playing, paused };
@@ -28,12 +30,9 @@ enum class playback_state { stopped, playing, paused };
 // What a transport request did; the transport turns it into playback events.
 enum class transition { none, new_track, paused, resumed, stopped };
 
-// The frame that plays `seconds` into a repeating track of `frame_count` frames at `rate`.
+// The frame that plays `seconds` into a repeating track of `frame_count` frames at `rate`
+// (0: a length not known yet, so no repeat).
 std::uint64_t frame_at(double seconds, std::uint32_t rate, std::uint64_t frame_count) noexcept;
-
-// Copies `frames` interleaved frames of `audio` from `first` on into `out`, wrapping to the
-// track's start at its end.
-void copy_looped_frames(const pcm_audio& audio, std::uint64_t first, std::uint32_t frames, float* out) noexcept;
 
 class player {
 public:
@@ -41,7 +40,7 @@ public:
     explicit player(std::function<std::uint64_t()> clock_us = {});
 
     // Makes `next` the current track, playing from its start. Throws std::invalid_argument for a
-    // track without samples, and then keeps what it had.
+    // track without a window, and then keeps what it had.
     transition load(std::shared_ptr<const track> next);
 
     transition play();    // Stopped: the current track from its start. Paused: resumes.
@@ -64,7 +63,8 @@ public:
 
 private:
     std::uint64_t played_locked() const;
-    double length_locked() const;
+    // The position in the current track, in seconds, and the window told of it.
+    double position_locked() const;
 
     std::function<std::uint64_t()> clock_us_;
     mutable std::mutex lock_;

@@ -1,6 +1,5 @@
-#include "host_standin/orvanel_host/player.h"
+#include "host_standin/playback/player.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
@@ -19,31 +18,15 @@ std::uint64_t steady_microseconds()
 
 std::uint64_t frame_at(double seconds, std::uint32_t rate, std::uint64_t frame_count) noexcept
 {
-    if (frame_count == 0 || !(seconds > 0.0)) {
+    if (!(seconds > 0.0)) {
         return 0;
     }
     const double frame = std::floor(seconds * rate);
     // Beyond 2^53 frames a double no longer counts whole frames; no clock gets there.
+    if (frame_count == 0) {
+        return static_cast<std::uint64_t>(frame);
+    }
     return static_cast<std::uint64_t>(std::fmod(frame, static_cast<double>(frame_count)));
-}
-
-void copy_looped_frames(const pcm_audio& audio, std::uint64_t first, std::uint32_t frames, float* out) noexcept
-{
-    const std::uint64_t count = audio.frame_count();
-    const std::size_t channels = audio.channels;
-    if (count == 0) {
-        std::fill(out, out + static_cast<std::size_t>(frames) * channels, 0.0f);
-        return;
-    }
-    std::uint64_t frame = first % count;
-    std::uint32_t left = frames;
-    while (left > 0) {
-        const std::uint32_t run = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, count - frame));
-        const float* from = audio.samples.data() + frame * channels;
-        out = std::copy(from, from + static_cast<std::size_t>(run) * channels, out);
-        left -= run;
-        frame = 0;
-    }
 }
 
 player::player(std::function<std::uint64_t()> clock_us)
@@ -53,9 +36,10 @@ player::player(std::function<std::uint64_t()> clock_us)
 
 transition player::load(std::shared_ptr<const track> next)
 {
-    if (!next || next->audio.channels == 0 || next->audio.sample_rate == 0 || next->audio.frame_count() == 0) {
+    if (!next || !next->samples) {
         throw std::invalid_argument("track '" + (next ? next->title : std::string()) + "' holds no samples");
     }
+    next->samples->play_from_start();
     std::lock_guard<std::mutex> hold(lock_);
     track_ = std::move(next);
     played_us_ = 0;
@@ -77,6 +61,7 @@ transition player::play()
     }
     played_us_ = 0;
     state_ = playback_state::playing;
+    track_->samples->play_from_start();
     return transition::new_track;
 }
 
@@ -134,10 +119,14 @@ std::uint64_t player::played_locked() const
     return played;
 }
 
-double player::length_locked() const
+double player::position_locked() const
 {
-    const pcm_audio& audio = track_->audio;
-    return static_cast<double>(audio.frame_count()) / audio.sample_rate;
+    const sample_window& window = *track_->samples;
+    const double played = static_cast<double>(played_locked()) / 1e6;
+    const std::uint64_t length = window.length_frames();
+    const double seconds = length == 0 ? played : std::fmod(played, static_cast<double>(length) / window.rate());
+    track_->samples->keep_from(frame_at(seconds, window.rate(), length));
+    return seconds;
 }
 
 bool player::current_time(double& seconds) const
@@ -146,7 +135,7 @@ bool player::current_time(double& seconds) const
     if (state_ == playback_state::stopped) {
         return false;
     }
-    seconds = std::fmod(static_cast<double>(played_locked()) / 1e6, length_locked());
+    seconds = position_locked();
     return true;
 }
 
@@ -157,8 +146,7 @@ bool player::current_frame(std::shared_ptr<const track>& playing, std::uint64_t&
         return false;
     }
     playing = track_;
-    const double seconds = std::fmod(static_cast<double>(played_locked()) / 1e6, length_locked());
-    frame = frame_at(seconds, playing->audio.sample_rate, playing->audio.frame_count());
+    frame = frame_at(position_locked(), track_->samples->rate(), track_->samples->length_frames());
     return true;
 }
 
@@ -171,7 +159,12 @@ std::shared_ptr<const track> player::playing_track() const
 bool player::played_through() const
 {
     std::lock_guard<std::mutex> hold(lock_);
-    return state_ != playback_state::stopped && static_cast<double>(played_locked()) / 1e6 >= length_locked();
+    if (state_ == playback_state::stopped) {
+        return false;
+    }
+    const std::uint64_t length = track_->samples->length_frames();
+    return length != 0 &&
+           static_cast<double>(played_locked()) / 1e6 >= static_cast<double>(length) / track_->samples->rate();
 }
 
 }  // namespace pyrelle::standin
