@@ -8,7 +8,6 @@
 // that fills it (put_void() for the calls that take a void**).
 #include <windows.h>
 
-#include <mfapi.h>
 #include <mmsystem.h>
 #include <objbase.h>
 
@@ -188,13 +187,6 @@ struct com_startup_traits {
     static void stop() noexcept { ::CoUninitialize(); }
 };
 using com_apartment = unique_startup<com_startup_traits>;
-
-// Media Foundation for the process; the flags are MFStartup's.
-struct media_foundation_startup_traits {
-    static HRESULT start(DWORD flags) noexcept { return ::MFStartup(MF_VERSION, flags); }
-    static void stop() noexcept { ::MFShutdown(); }
-};
-using media_foundation_startup = unique_startup<media_foundation_startup_traits>;
 
 // One reference to a COM-style interface (the DirectDraw objects), given back with Release.
 template <typename Interface>

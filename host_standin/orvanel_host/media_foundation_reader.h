@@ -4,6 +4,10 @@
 // plug-ins decode. The samples come out as 32-bit floats at the file's own rate and channel
 // count, channels in the file's order; 16-bit integer samples become s / 32768. The file is read
 // as the samples are asked for, never written.
+#include <windows.h>
+
+#include <mfapi.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -12,6 +16,14 @@
 #include "support/win32_handles.h"
 
 namespace pyrelle::standin {
+
+// Media Foundation for the process; the flags are MFStartup's. Kept out of support/, which the
+// module includes too: the module has no use for Media Foundation's headers.
+struct media_foundation_startup_traits {
+    static HRESULT start(DWORD flags) noexcept { return ::MFStartup(MF_VERSION, flags); }
+    static void stop() noexcept { ::MFShutdown(); }
+};
+using media_foundation_startup = unique_startup<media_foundation_startup_traits>;
 
 class decode_error : public std::runtime_error {
 public:
