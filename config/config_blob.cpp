@@ -9,8 +9,9 @@ namespace {
 config_var* find_variable(config_var* first, const guid& id) noexcept
 {
     for (config_var* var = first; var != nullptr; var = var->next) {
-        if (var->guid == id)
+        if (var->guid == id) {
             return var;
+        }
     }
     return nullptr;
 }
@@ -29,8 +30,9 @@ void write_configuration(config_var* first, stream_writer& out, abort_signal& ab
         store_le32(size_bytes, size);
         out.write(&var->guid, sizeof var->guid, abort);
         out.write(size_bytes, sizeof size_bytes, abort);
-        if (size != 0)
+        if (size != 0) {
             out.write(value.data(), size, abort);
+        }
     }
 }
 
@@ -44,10 +46,12 @@ void read_configuration(config_var* first, stream_reader& in, abort_signal& abor
     for (;;) {
         guid id;
         const std::uint32_t got = in.read(&id, sizeof id, abort);
-        if (got > sizeof id)
+        if (got > sizeof id) {
             throw exception_io_data();
-        if (got != sizeof id)
+        }
+        if (got != sizeof id) {
             return;
+        }
         std::uint8_t size_bytes[4];
         in.read_exact(size_bytes, sizeof size_bytes, abort);
         const std::uint32_t size = load_le32(size_bytes);
@@ -66,10 +70,12 @@ void read_configuration(config_var* first, stream_reader& in, abort_signal& abor
         }
         // A stream that answered with more than it was asked has lost its place: what it reads
         // next is no longer the start of a record.
-        if (payload.source_overran())
+        if (payload.source_overran()) {
             throw exception_io_data();
-        if (payload.remaining() != 0)
+        }
+        if (payload.remaining() != 0) {
             payload.skip_exact(payload.remaining(), abort);
+        }
     }
 }
 

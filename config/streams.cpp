@@ -17,8 +17,9 @@ const char* exception_io_data_truncation::what() const noexcept { return "Unsupp
 
 void module_reader::read_exact(void* buffer, std::uint32_t count, abort_signal& abort)
 {
-    if (read(buffer, count, abort) != count)
+    if (read(buffer, count, abort) != count) {
         throw exception_io_data_truncation();
+    }
 }
 
 std::uint64_t module_reader::skip(std::uint64_t count, abort_signal& abort)
@@ -31,19 +32,22 @@ std::uint64_t module_reader::skip(std::uint64_t count, abort_signal& abort)
     while (skipped < count) {
         const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(count - skipped, chunk));
         const std::uint32_t got = read(discard, wanted, abort);
-        if (got > wanted)
+        if (got > wanted) {
             throw exception_io_data();
+        }
         skipped += got;
-        if (got < wanted)
+        if (got < wanted) {
             break;
+        }
     }
     return skipped;
 }
 
 void module_reader::skip_exact(std::uint64_t count, abort_signal& abort)
 {
-    if (skip(count, abort) != count)
+    if (skip(count, abort) != count) {
         throw exception_io_data_truncation();
+    }
 }
 
 std::uint32_t limited_reader::read(void* buffer, std::uint32_t count, abort_signal& abort)
@@ -64,8 +68,9 @@ std::uint32_t memory_reader::read(void* buffer, std::uint32_t count, abort_signa
 {
     const std::size_t left = size_ - position_;
     const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(count, left));
-    if (n != 0)
+    if (n != 0) {
         std::memcpy(buffer, data_ + position_, n);
+    }
     position_ += n;
     return n;
 }
@@ -73,15 +78,18 @@ std::uint32_t memory_reader::read(void* buffer, std::uint32_t count, abort_signa
 std::uint32_t grown_capacity(std::uint32_t size, std::uint32_t capacity, std::uint32_t count)
 {
     constexpr std::uint32_t max = std::numeric_limits<std::uint32_t>::max();
-    if (count > max - size)
+    if (count > max - size) {
         throw std::bad_alloc();
+    }
     const std::uint32_t required = size + count;
-    if (required <= capacity)
+    if (required <= capacity) {
         return capacity;
+    }
     std::uint32_t grown = capacity != 0 ? capacity : 1;
     while (grown < required) {
-        if (grown > max / 2)
+        if (grown > max / 2) {
             throw std::bad_alloc();
+        }
         grown *= 2;
     }
     return grown;
@@ -91,8 +99,9 @@ byte_buffer::~byte_buffer() { std::free(data_); }
 
 void byte_buffer::append(const void* bytes, std::uint32_t count)
 {
-    if (count == 0)
+    if (count == 0) {
         return;
+    }
     const auto* source = static_cast<const std::uint8_t*>(bytes);
     const std::uint32_t new_capacity = grown_capacity(size_, capacity_, count);
     if (new_capacity != capacity_) {
@@ -101,12 +110,14 @@ void byte_buffer::append(const void* bytes, std::uint32_t count)
         const bool inside = data_ != nullptr && !before(source, data_) && before(source, data_ + size_);
         const std::size_t offset = inside ? static_cast<std::size_t>(source - data_) : 0;
         void* grown = std::realloc(data_, new_capacity);
-        if (grown == nullptr)
+        if (grown == nullptr) {
             throw std::bad_alloc();
+        }
         data_ = static_cast<std::uint8_t*>(grown);
         capacity_ = new_capacity;
-        if (inside)
+        if (inside) {
             source = data_ + offset;
+        }
     }
     std::memmove(data_ + size_, source, count);
     size_ += count;

@@ -35,8 +35,8 @@ bool surface_holds_frame(const DDSURFACEDESC2& locked, std::int32_t width, std::
 
 }  // namespace
 
-fire_run::fire_run(HWND window, const fire_settings& settings, critical_section& lock,
-                   const std::atomic<bool>& paused, random_state& starter) noexcept
+fire_run::fire_run(HWND window, const fire_settings& settings, critical_section& lock, const std::atomic<bool>& paused,
+                   random_state& starter) noexcept
     : window_(window), settings_(settings), lock_(lock), paused_(paused), starter_(starter), display_(window)
 {
 }

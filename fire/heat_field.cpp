@@ -132,8 +132,7 @@ void sample_spread(std::uint32_t* offsets, std::int32_t width, std::uint32_t sam
 void seed_bottom_rows(std::uint8_t* heat, std::int32_t width, std::int32_t height, const float* samples,
                       std::uint32_t sample_count, const std::uint32_t* offsets, random_state& random) noexcept
 {
-    seed_rows(
-        heat, width, height, samples, sample_count, [offsets](std::int32_t x) { return offsets[x]; }, random);
+    seed_rows(heat, width, height, samples, sample_count, [offsets](std::int32_t x) { return offsets[x]; }, random);
 }
 
 void propagate_heat(std::uint8_t* heat, std::int32_t width, std::int32_t height) noexcept

@@ -11,13 +11,16 @@ namespace {
 // A block of exactly n records (null for none), or std::bad_alloc.
 display_mode* allocate_modes(std::uint32_t n)
 {
-    if (n == 0)
+    if (n == 0) {
         return nullptr;
-    if (n > max_display_modes)
+    }
+    if (n > max_display_modes) {
         throw std::bad_alloc();
+    }
     void* block = std::malloc(std::size_t{n} * sizeof(display_mode));
-    if (block == nullptr)
+    if (block == nullptr) {
         throw std::bad_alloc();
+    }
     return static_cast<display_mode*>(block);
 }
 
@@ -51,12 +54,14 @@ display_mode_list::~display_mode_list() { std::free(items_); }
 // means a new block; the records kept are the same either way.
 void display_mode_list::set_capacity(std::uint32_t n)
 {
-    if (n == capacity_)
+    if (n == capacity_) {
         return;
+    }
     display_mode* block = allocate_modes(n);
     const std::uint32_t kept = count_ < n ? count_ : n;
-    if (kept != 0)
+    if (kept != 0) {
         std::memcpy(block, items_, std::size_t{kept} * sizeof(display_mode));
+    }
     std::free(items_);
     items_ = block;
     capacity_ = n;
@@ -76,8 +81,9 @@ void display_mode_list::resize(std::uint32_t n)
 
 void display_mode_list::grow(std::uint32_t k)
 {
-    if (k > std::numeric_limits<std::uint32_t>::max() - count_)
+    if (k > std::numeric_limits<std::uint32_t>::max() - count_) {
         throw std::bad_alloc();
+    }
     resize(count_ + k);
 }
 
@@ -99,8 +105,9 @@ void display_mode_list::assign(const display_mode_list& source)
     // whole.
     const std::uint32_t n = source.count_;
     display_mode* block = allocate_modes(n);
-    if (n != 0)
+    if (n != 0) {
         std::memcpy(block, source.items_, std::size_t{n} * sizeof(display_mode));
+    }
     std::free(items_);
     items_ = block;
     count_ = n;
@@ -110,18 +117,22 @@ void display_mode_list::assign(const display_mode_list& source)
 void add_palettised_mode(display_mode_list& scratch, std::uint32_t width, std::uint32_t height,
                          std::uint32_t rgb_bit_count)
 {
-    if (rgb_bit_count == 8)
+    if (rgb_bit_count == 8) {
         scratch.append(display_mode{width, height, 8});
+    }
 }
 
 std::int32_t clamp_display_mode_index(std::int32_t stored, std::uint32_t count) noexcept
 {
-    if (count == 0)
+    if (count == 0) {
         return stored;
-    if (stored < 0)
+    }
+    if (stored < 0) {
         return 0;
-    if (static_cast<std::uint32_t>(stored) >= count)
+    }
+    if (static_cast<std::uint32_t>(stored) >= count) {
         return static_cast<std::int32_t>(count - 1);
+    }
     return stored;
 }
 

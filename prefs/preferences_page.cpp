@@ -131,16 +131,19 @@ void settings_page::handle_command(HWND dialog, int control_id)
     configuration& settings = settings_;
     switch (control_id) {
     case IDC_HIGH_COLOUR:
-        if (pick_colour(dialog, settings.high_colour))
+        if (pick_colour(dialog, settings.high_colour)) {
             show_restart_notice(dialog);
+        }
         break;
     case IDC_MIDDLE_COLOUR:
-        if (pick_colour(dialog, settings.middle_colour))
+        if (pick_colour(dialog, settings.middle_colour)) {
             show_restart_notice(dialog);
+        }
         break;
     case IDC_LOW_COLOUR:
-        if (pick_colour(dialog, settings.low_colour))
+        if (pick_colour(dialog, settings.low_colour)) {
             show_restart_notice(dialog);
+        }
         break;
     case IDC_HIGH_FLOW:
         store_check(dialog, IDC_HIGH_FLOW, settings.high_flow);

@@ -39,8 +39,9 @@ char* format_guid(const guid& id, char* out) noexcept
     p = put_hex(p, id.data4[0], 2);
     p = put_hex(p, id.data4[1], 2);
     *p++ = '-';
-    for (int i = 2; i < 8; ++i)
+    for (int i = 2; i < 8; ++i) {
         p = put_hex(p, id.data4[i], 2);
+    }
     *p = '\0';
     return out;
 }

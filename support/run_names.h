@@ -28,6 +28,7 @@ inline constexpr std::array<wchar_t, sizeof(run_window_class_name)> run_window_c
 
 // The waitable timer that paces a run's frames (a second run beside it takes a private one).
 inline constexpr char frame_timer_name[] = "{B636A55C-AC58-4b5e-86BE-2217B47ECA6F}";
-inline constexpr std::array<wchar_t, sizeof(frame_timer_name)> frame_timer_name_wide = detail::widened(frame_timer_name);
+inline constexpr std::array<wchar_t, sizeof(frame_timer_name)> frame_timer_name_wide =
+    detail::widened(frame_timer_name);
 
 }  // namespace pyrelle

@@ -15,19 +15,22 @@ constexpr std::uint32_t max_size = 0xFFFFFFFFu;
 // Bytes of `s` before its first NUL, reading no further than `max_bytes`; a null `s` has none.
 std::uint32_t bounded_length(const char* s, std::uint32_t max_bytes) noexcept
 {
-    if (s == nullptr)
+    if (s == nullptr) {
         return 0;
+    }
     std::uint32_t n = 0;
-    while (n < max_bytes && s[n] != '\0')
+    while (n < max_bytes && s[n] != '\0') {
         ++n;
+    }
     return n;
 }
 
 // `a` + `b`, or std::bad_alloc when the sum does not fit in 32 bits.
 std::uint32_t checked_sum(std::uint32_t a, std::uint32_t b)
 {
-    if (a > max_size - b)
+    if (a > max_size - b) {
         throw std::bad_alloc();
+    }
     return a + b;
 }
 
@@ -51,8 +54,9 @@ void utf8_string::size_buffer_for(std::uint32_t required)
     }
     // realloc leaves the old block untouched when it fails, which is what keeps the object whole.
     void* moved = std::realloc(buffer_, new_size);
-    if (moved == nullptr)
+    if (moved == nullptr) {
         throw std::bad_alloc();
+    }
     buffer_ = static_cast<char*>(moved);
     buffer_size_ = new_size;
     allocated_size_ = new_size;
@@ -60,13 +64,15 @@ void utf8_string::size_buffer_for(std::uint32_t required)
 
 bool utf8_string::within_buffer(const char* s, bool end_counts) const noexcept
 {
-    if (buffer_ == nullptr || s == nullptr)
+    if (buffer_ == nullptr || s == nullptr) {
         return false;
+    }
     // std::less gives a total order even for pointers into unrelated objects.
     const std::less<const char*> before;
     const char* end = buffer_ + buffer_size_;
-    if (before(s, buffer_))
+    if (before(s, buffer_)) {
         return false;
+    }
     return end_counts ? !before(end, s) : before(s, end);
 }
 
@@ -79,8 +85,9 @@ void utf8_string::append(const char* s, std::uint32_t max_bytes)
     }
     const std::uint32_t count = bounded_length(s, max_bytes);
     size_buffer_for(checked_sum(checked_sum(length_, count), 1));
-    if (count != 0)
+    if (count != 0) {
         std::memcpy(buffer_ + length_, s, count);
+    }
     length_ += count;
     buffer_[length_] = '\0';
 }
@@ -96,16 +103,18 @@ void utf8_string::set(const char* s, std::uint32_t max_bytes)
     }
     const std::uint32_t count = bounded_length(s, max_bytes);
     size_buffer_for(checked_sum(count, 1));
-    if (count != 0)
+    if (count != 0) {
         std::memcpy(buffer_, s, count);
+    }
     length_ = count;
     buffer_[length_] = '\0';
 }
 
 void utf8_string::truncate(std::uint32_t n)
 {
-    if (length_ <= n)
+    if (length_ <= n) {
         return;
+    }
     length_ = n;
     buffer_[n] = '\0';
     size_buffer_for(n + 1);

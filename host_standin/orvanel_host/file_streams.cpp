@@ -25,8 +25,7 @@ file_reader::file_reader(const std::wstring& path) : path_(path)
     // Songs stay open while they play: other programs may go on writing, renaming or deleting
     // them meanwhile (the readers cope with a file that ends early).
     file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file_) {
         fail("cannot open", path);
     }

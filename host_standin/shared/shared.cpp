@@ -109,10 +109,12 @@ BOOL __cdecl shared_last_colour_request(DWORD* initial_colour, HWND* owner, DWOR
     if (request_count == 0) {
         return FALSE;
     }
-    if (initial_colour != nullptr)
+    if (initial_colour != nullptr) {
         *initial_colour = last_request.initial_colour;
-    if (owner != nullptr)
+    }
+    if (owner != nullptr) {
         *owner = last_request.owner;
+    }
     if (custom_colours != nullptr) {
         std::memcpy(custom_colours, last_request.custom_colours, sizeof(last_request.custom_colours));
     }

@@ -16,8 +16,8 @@ __declspec(dllimport) void __cdecl shared_queue_colour_answer_with_custom_colour
 // What the latest uChooseColor call was given: the colour it started from, its owner and the 16
 // custom colours as they were at the call. FALSE (outputs untouched) before the first call. Any
 // output may be null.
-__declspec(dllimport) BOOL
-    __cdecl shared_last_colour_request(DWORD* initial_colour, HWND* owner, DWORD* custom_colours);
+__declspec(dllimport) BOOL __cdecl shared_last_colour_request(DWORD* initial_colour, HWND* owner,
+                                                              DWORD* custom_colours);
 
 // uChooseColor calls so far, answered or shown.
 __declspec(dllimport) DWORD __cdecl shared_colour_request_count(void);

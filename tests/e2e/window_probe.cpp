@@ -36,8 +36,7 @@ int main(int argc, char** argv)
     while (::GetTickCount64() < ends && ::IsWindow(window)) {
         DWORD_PTR result = 0;
         const ULONGLONG sent = ::GetTickCount64();
-        const bool answered =
-            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, bound_ms, &result) != 0;
+        const bool answered = ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, bound_ms, &result) != 0;
         const ULONGLONG took = ::GetTickCount64() - sent;
         if (!answered && ::IsWindow(window)) {
             ++unanswered;

@@ -31,19 +31,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const pyrelle::exception_io_data_truncation&) {
         // A blob that breaks off is reported this way and no other.
     }
-    if (in.position() > size)
+    if (in.position() > size) {
         std::abort();
+    }
 
     pyrelle::byte_buffer blob;
     pyrelle::memory_writer out(blob);
     pyrelle::write_configuration(config, out, no_abort);
-    if (blob.size() != 183)
+    if (blob.size() != 183) {
         std::abort();
+    }
 
     pyrelle::configuration again;
     pyrelle::memory_reader back(blob.data(), blob.size());
     pyrelle::read_configuration(again, back, no_abort);
-    if (!same_values(config, again) || back.position() != blob.size())
+    if (!same_values(config, again) || back.position() != blob.size()) {
         std::abort();
+    }
     return 0;
 }

@@ -34,8 +34,7 @@ pcm_audio decode_all(sound_source& source)
 // or "" when the file plays.
 std::string failure_of(const std::wstring& path)
 {
-    track_decoder decoder(
-        narrow(file_name_of(path)), [path] { return open_track_source(path, true); }, {}, 1);
+    track_decoder decoder(narrow(file_name_of(path)), [path] { return open_track_source(path, true); }, {}, 1);
     for (int waited = 0; waited < 10000 && decoder.stage() == decoder_stage::opening; ++waited) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -43,8 +43,9 @@ TEST(TimedFeed, LastShortChunkEndsInSilence)
     pcm_audio song;  // mono, every sample its own index + 1, so that a chunk shows where it began
     song.sample_rate = 1000;
     song.channels = 1;
-    for (int i = 1; i <= 25; ++i)
+    for (int i = 1; i <= 25; ++i) {
         song.samples.push_back(static_cast<float>(i));
+    }
     const auto feed = pyrelle::tools::make_timed_feed(song, 10);
     EXPECT_EQ(feed->expected_frames(), 3u);
     std::vector<float> chunk(chunk_sample_frames, 99.0f);  // a reused buffer must not show through

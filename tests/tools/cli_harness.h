@@ -32,8 +32,9 @@ inline bytes read_bytes(const std::string& path)
 inline std::string shell_quoted(const std::string& arg)
 {
     std::string quoted = "'";
-    for (char c : arg)
+    for (char c : arg) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
     return quoted + "'";
 }
 
@@ -54,8 +55,9 @@ protected:
 
     void TearDown() override
     {
-        if (!dir_.empty())
+        if (!dir_.empty()) {
             std::system(("rm -rf " + shell_quoted(dir_)).c_str());
+        }
     }
 
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
@@ -64,8 +66,9 @@ protected:
     program_result run(const std::vector<std::string>& args) const
     {
         std::string command = "cd " + shell_quoted(dir_) + " && " + shell_quoted(PYRELLE_PROGRAM);
-        for (const std::string& arg : args)
+        for (const std::string& arg : args) {
             command += " " + shell_quoted(arg);
+        }
         command += " >" + shell_quoted(path(".out")) + " 2>" + shell_quoted(path(".err")) + " </dev/null";
         program_result result;
         const int raw = std::system(command.c_str());
@@ -124,8 +127,9 @@ inline std::vector<std::string> pyrelle::testing::scratch_folder_test::files() c
     if (DIR* d = ::opendir(dir_.c_str())) {
         while (dirent* e = ::readdir(d)) {
             const std::string name = e->d_name;
-            if (name != "." && name != ".." && name != ".out" && name != ".err")
+            if (name != "." && name != ".." && name != ".out" && name != ".err") {
                 names.push_back(name);
+            }
         }
         ::closedir(d);
     }

@@ -153,8 +153,9 @@ TEST_F(ConfigCommand, WrittenBlobIsTheModulesAndShowsBackTheSameValues)
     // What show prints, written back, gives the same bytes again.
     std::vector<std::string> again = {"write", path("again.bin")};
     std::istringstream lines(shown.out);
-    for (std::string name, value; lines >> name >> value;)
+    for (std::string name, value; lines >> name >> value;) {
         again.push_back(name + "=" + value);
+    }
     ASSERT_EQ(run(again).status, 0);
     EXPECT_EQ(read_bytes(path("again.bin")), read_bytes(path("settings.bin")));
 }

@@ -84,8 +84,9 @@ TEST(FrameScaling, EveryPixelBecomesASquareBetweenBars)
 TEST(FrameScaling, BarsTakeABlackEntryElseAFreeOneElseTheDarkest)
 {
     std::array<palette_entry, palette_size> palette{};
-    for (int i = 0; i < palette_size; ++i)
+    for (int i = 0; i < palette_size; ++i) {
         palette[i] = {static_cast<std::uint8_t>(i), 200, 100, 0x04};
+    }
     const bytes frame = {0, 1, 2, 4};
 
     auto black = palette;
@@ -100,8 +101,9 @@ TEST(FrameScaling, BarsTakeABlackEntryElseAFreeOneElseTheDarkest)
     EXPECT_EQ(free, palette) << "no other entry changes";
 
     bytes every(palette_size);
-    for (int i = 0; i < palette_size; ++i)
+    for (int i = 0; i < palette_size; ++i) {
         every[i] = static_cast<std::uint8_t>(255 - i);
+    }
     auto full = palette;
     full[200] = {1, 0, 0, 0x04};
     EXPECT_EQ(bar_index(every.data(), every.size(), full.data()), 200);

@@ -53,8 +53,9 @@ gif_pictures read_gif(const std::string& file, int width, int height)
     int error = 0;
     GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
     EXPECT_NE(gif, nullptr) << file;
-    if (gif == nullptr)
+    if (gif == nullptr) {
         return pictures;
+    }
     EXPECT_EQ(DGifSlurp(gif), GIF_OK);
     EXPECT_EQ(gif->SWidth, width);
     EXPECT_EQ(gif->SHeight, height) << "only the visible rows";
@@ -69,8 +70,9 @@ gif_pictures read_gif(const std::string& file, int width, int height)
             const ExtensionBlock& app = image.ExtensionBlocks[b];
             const ExtensionBlock& data = image.ExtensionBlocks[b + 1];
             if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
-                std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.ByteCount == 3 && data.Bytes[0] == 1)
+                std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.ByteCount == 3 && data.Bytes[0] == 1) {
                 pictures.loops = data.Bytes[1] | data.Bytes[2] << 8;
+            }
         }
         EXPECT_EQ(image.ImageDesc.Width * image.ImageDesc.Height, width * height) << "whole pictures";
         const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
@@ -325,8 +327,9 @@ TEST_F(RenderCommand, WithoutFlowThePaletteNeverChanges)
     ASSERT_EQ(r.status, 0) << r.err;
     const bytes palette = read_bytes(path("palette"));
     ASSERT_EQ(palette.size(), 5 * palette_bytes) << "frames default to the complete chunks";
-    for (std::size_t k = 1; k < 5; ++k)
+    for (std::size_t k = 1; k < 5; ++k) {
         EXPECT_EQ(frame_of(palette, palette_bytes, k), frame_of(palette, palette_bytes, 0));
+    }
     // #102030 is red 0x10, green 0x20, blue 0x30: entry 0 as (red, green, blue, flags).
     EXPECT_EQ(colour_of(palette, 0, 0), (bytes{0x10, 0x20, 0x30}));
     // The default high colour, COLORREF 0x003EFFFF, at entry 255.
@@ -344,8 +347,9 @@ TEST_F(RenderCommand, PicturesShowEachFrameThroughItsOwnPaletteAtTheTimersRealPa
     EXPECT_EQ(gif.loops, 0) << "for ever";
     // 24 frames per second is a 41 ms timer: the hundredths must add up to 41 per frame.
     ASSERT_EQ(gif.delays.size(), 20u);
-    for (int delay : gif.delays)
+    for (int delay : gif.delays) {
         EXPECT_TRUE(delay == 4 || delay == 5) << delay;
+    }
     EXPECT_EQ(std::accumulate(gif.delays.begin(), gif.delays.end(), 0), 82) << "20 frames of 41 ms";
     expect_pictures_show_the_dumps(path(""), gif, 20, 32, 12, {32, 12, 1, 0, 0});
 
@@ -356,8 +360,9 @@ TEST_F(RenderCommand, PicturesShowEachFrameThroughItsOwnPaletteAtTheTimersRealPa
                   .status,
               0);
     const std::vector<int> fast = read_gif(path("fast.gif"), 32, 12).delays;
-    for (int delay : fast)
+    for (int delay : fast) {
         EXPECT_GE(delay, 2);
+    }
     EXPECT_EQ(std::accumulate(fast.begin(), fast.end(), 0), 32);
 }
 
@@ -499,8 +504,8 @@ TEST_F(RenderCommand, BadInputIsRefusedWithoutWritingAnything)
         {"--chunk", "64"},
         {"--raw-samples", sweep, "--chunk", "0"},
         {"--audio", "missing.wav"},
-        {"--audio", "-"},                                                          // standard input is empty
-        {"--frames", "0", "--gif", "fire.gif"},                                    // a GIF of no picture is no GIF
+        {"--audio", "-"},                        // standard input is empty
+        {"--frames", "0", "--gif", "fire.gif"},  // a GIF of no picture is no GIF
         {"--frames", "0", "--video", "fire.mp4"},
         {"--transparent", "--video", "-"},                                         // an MP4 on standard output
         {"--transparent"},                                                         // nothing to make clear

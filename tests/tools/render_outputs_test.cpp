@@ -26,7 +26,7 @@ const std::string sweep = std::string(PYRELLE_TEST_DATA_DIR) + "/render/sweep_5_
 // The bits of the path's own mode (not a link's target) under `mask`: S_IFMT for its kind.
 mode_t mode_of(const std::string& path, mode_t mask = S_IFMT)
 {
-    struct stat st {};
+    struct stat st{};
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & mask : 0;
 }
 
@@ -223,10 +223,12 @@ TEST_F(RenderOutputs, VideoPicturesAreRgbReplicatedBetweenBlackBars)
             EXPECT_NEAR(rgb[at + c], want[c], 40) << "pixel (" << x << ", " << y << ") channel " << c;
         }
     };
-    for (const auto& [x, y] : {std::pair{16, 10}, {45, 22}, {74, 34}})
+    for (const auto& [x, y] : {std::pair{16, 10}, {45, 22}, {74, 34}}) {
         near(x, y, {255, 128, 0});
-    for (const auto& [x, y] : {std::pair{5, 22}, {84, 22}, {45, 2}, {45, 41}, {0, 0}, {89, 43}})
+    }
+    for (const auto& [x, y] : {std::pair{5, 22}, {84, 22}, {45, 2}, {45, 41}, {0, 0}, {89, 43}}) {
         near(x, y, {0, 0, 0});
+    }
 }
 
 TEST_F(RenderOutputs, NothingStandingAtAPathIsDestroyed)
@@ -344,8 +346,9 @@ TEST_F(RenderOutputs, FailedWritesFailTheCommandAndLeaveEveryPathAsItWas)
     EXPECT_EQ(shell("ls -lR frames | diff before -"), 0) << "the folder is as it was";
 
     // A full disk: a small file system of its own, in a mount namespace that ends with the shell.
-    if (shell("unshare -m true 2>/dev/null") != 0)
+    if (shell("unshare -m true 2>/dev/null") != 0) {
         GTEST_SKIP() << "no mount namespace here (not root?)";
+    }
     const int status = shell(
         "unshare -m --propagation private bash -c '"
         "mkdir -p disk && mount -t tmpfs -o size=256k tmpfs disk && "
@@ -367,11 +370,12 @@ TEST_F(RenderOutputs, InterruptedRenderRemovesWhatItBegan)
         ASSERT_EQ(shell("mkdir -p frames && echo keep > frames/notes.txt"), 0);
         // Long enough to be caught in the middle; stopped as soon as its first outputs exist. It
         // must die by the signal itself, as its caller's shell then reports, not exit with 128 + n.
-        const int ended_by = shell_signal(std::string("(for i in $(seq 100); do ls frames/.pyrelle-frames-*/frame-00002.png "
-                                                      ">/dev/null 2>&1 && break; sleep 0.05; done; kill -") +
-                                          name +
-                                          " $$) & exec $PYRELLE render --mode 320x240 --frame-rate 1000 --frames "
-                                          "100000 --video v.mp4 --gif g.gif --png frames --dump-heat h >/dev/null 2>&1");
+        const int ended_by =
+            shell_signal(std::string("(for i in $(seq 100); do ls frames/.pyrelle-frames-*/frame-00002.png "
+                                     ">/dev/null 2>&1 && break; sleep 0.05; done; kill -") +
+                         name +
+                         " $$) & exec $PYRELLE render --mode 320x240 --frame-rate 1000 --frames "
+                         "100000 --video v.mp4 --gif g.gif --png frames --dump-heat h >/dev/null 2>&1");
         EXPECT_EQ(ended_by, number) << name;
         EXPECT_EQ(files(), (std::vector<std::string>{"frames"})) << name;
         EXPECT_EQ(shell(only_the_notes), 0) << name;

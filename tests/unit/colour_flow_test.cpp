@@ -34,8 +34,9 @@ struct flow_under_test {
 
     void advance(int frames)
     {
-        for (int i = 0; i < frames; ++i)
+        for (int i = 0; i < frames; ++i) {
             advance_colour_flow(flow, random);
+        }
     }
 
     colour entry(int i) const
@@ -50,8 +51,9 @@ std::uint32_t nth_draw(int n)
 {
     random_state state;
     std::uint32_t value = 0;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
         value = next_random(state);
+    }
     return value;
 }
 
@@ -118,8 +120,9 @@ TEST(ColourFlow, AllThreeAnchorsRenewInHighMiddleLowOrder)
     t.start();
     t.advance(256);
     random_state state;
-    for (int i = 0; i < 18; ++i)
+    for (int i = 0; i < 18; ++i) {
         next_random(state);
+    }
     const auto colour_from = [&state] {
         const colour b = next_random(state) & 0xFF, g = next_random(state) & 0xFF, r = next_random(state) & 0xFF;
         return b << 16 | g << 8 | r;

@@ -24,8 +24,9 @@ public:
         const std::uint64_t left = size_ - position_;
         auto n = static_cast<std::uint32_t>(count < left ? count : left);
         auto* out = static_cast<std::uint8_t*>(buffer);
-        for (std::uint32_t i = 0; i < n; ++i)
+        for (std::uint32_t i = 0; i < n; ++i) {
             out[i] = static_cast<std::uint8_t>(position_ + i);
+        }
         position_ += n;
         return n + overstate_by;
     }

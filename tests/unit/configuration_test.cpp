@@ -25,8 +25,9 @@ never_abort no_abort;
 bytes fixture(const std::string& name)
 {
     std::ifstream file(std::string(PYRELLE_TEST_DATA_DIR) + "/config/" + name, std::ios::binary);
-    if (!file)
+    if (!file) {
         throw std::runtime_error("missing fixture " + name);
+    }
     return bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
@@ -424,8 +425,9 @@ public:
     explicit failing_writer(int fail_on) : left_(fail_on) {}
     void write(const void*, std::uint32_t, abort_signal&) override
     {
-        if (--left_ == 0)
+        if (--left_ == 0) {
             throw std::runtime_error("disk full");
+        }
     }
 
 private:

@@ -20,8 +20,9 @@ std::vector<display_mode> records_of(const display_mode_list& list)
 display_mode_list list_of(const std::vector<display_mode>& modes)
 {
     display_mode_list list;
-    for (const display_mode& m : modes)
+    for (const display_mode& m : modes) {
         list.append(m);
+    }
     return list;
 }
 
@@ -169,8 +170,9 @@ TEST(DisplayModeList, OnlyPalettisedModesAreKeptInReportedOrder)
         {800, 600, 32}, {1024, 768, 15}, {320, 200, 8}, {320, 200, 2},  {1024, 768, 8}, {1024, 768, 4},
     };
     display_mode_list scratch;
-    for (const reported& r : adapter)
+    for (const reported& r : adapter) {
         add_palettised_mode(scratch, r.width, r.height, r.bits);
+    }
     EXPECT_EQ(records_of(scratch),
               (std::vector<display_mode>{{320, 200, 8}, {640, 480, 8}, {320, 200, 8}, {1024, 768, 8}}));
     EXPECT_EQ(scratch.capacity(), 4u);

@@ -4,7 +4,6 @@
 
 #include <array>
 
-
 using namespace pyrelle;
 
 namespace pyrelle {

@@ -25,8 +25,9 @@ const fire_colours colours{0x00102030, 0x000000FF, 0x003EFFFF, true, false, true
 std::vector<float> chunk_for(int k)
 {
     std::vector<float> samples(static_cast<std::size_t>(k % 5));
-    for (std::size_t i = 0; i < samples.size(); ++i)
+    for (std::size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<float>((k * 7 + static_cast<int>(i) * 13) % 97) / 200.0f;
+    }
     return samples;
 }
 
@@ -66,8 +67,8 @@ TEST(FireSimulation, FramesFollowTheRunOrderWhateverIsLookedAt)
             const std::vector<float> samples = chunk_for(k);
             if (!samples.empty()) {
                 advance_colour_flow(flow, run_random);
-                seed_bottom_rows(heat.data(), width, height, samples.data(),
-                                 static_cast<std::uint32_t>(samples.size()), run_random);
+                seed_bottom_rows(heat.data(), width, height, samples.data(), static_cast<std::uint32_t>(samples.size()),
+                                 run_random);
                 propagate_heat_reference(heat.data(), width, height);
             }
             record(expected, heat, palette.data());

@@ -137,8 +137,9 @@ TEST(HeatField, FilterAndFusedCopyMatchTheReferenceAtEveryWidth)
     };
     std::vector<field_size> sizes;
     for (std::int32_t w = 1; w <= 40; ++w) {
-        for (std::int32_t h = 4; h <= 7; ++h)
+        for (std::int32_t h = 4; h <= 7; ++h) {
             sizes.push_back({w, h});
+        }
     }
     for (const field_size s :
          {field_size{640, 480}, field_size{1024, 768}, field_size{1920, 1080}, field_size{720, 481}}) {
@@ -149,8 +150,9 @@ TEST(HeatField, FilterAndFusedCopyMatchTheReferenceAtEveryWidth)
         const std::int32_t skip = s.width % 3;
         const std::size_t surface_bytes = static_cast<std::size_t>((s.width + skip) * s.height);
         bytes expected = field(s.width, s.height);
-        for (std::uint8_t& b : expected)
+        for (std::uint8_t& b : expected) {
             b = static_cast<std::uint8_t>(next_random(state) >> 3);
+        }
         bytes in_place = expected, fused = expected;
         bytes expected_surface(surface_bytes, 0xEE), surface(surface_bytes, 0xEE);
         for (int frame = 0; frame < 2; ++frame) {  // the second frame starts from filtered bytes
@@ -203,8 +205,9 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     // Sample i carries (i % 256) / 512, so each seeded byte tells which sample it came from.
     const std::uint32_t n = 4096;
     std::vector<float> samples(n);
-    for (std::uint32_t i = 0; i < n; ++i)
+    for (std::uint32_t i = 0; i < n; ++i) {
         samples[i] = static_cast<float>(i % 256) / 512.0f;
+    }
 
     const std::int32_t w = 640, h = 480;
     random_state random;
@@ -225,8 +228,9 @@ TEST(HeatField, AudioRowsSpreadEachHalfOverTheWidth)
     const std::int32_t w2 = 720;
     const std::uint32_t n2 = 4410;
     std::vector<float> samples2(n2);
-    for (std::uint32_t i = 0; i < n2; ++i)
+    for (std::uint32_t i = 0; i < n2; ++i) {
         samples2[i] = static_cast<float>(i % 256) / 512.0f;
+    }
     bytes heat2 = field(w2, h);
     seed_bottom_rows(heat2.data(), w2, h, samples2.data(), n2, random);
     EXPECT_EQ(heat2[static_cast<std::size_t>(h - 2) * w2 + 208], 636 % 256);
@@ -262,10 +266,12 @@ TEST(HeatField, NoiseRowsTakeTwoWidthsOfDraws)
 
     random_state expected;
     bytes noise_1, noise_2;
-    for (std::int32_t x = 0; x < w; ++x)
+    for (std::int32_t x = 0; x < w; ++x) {
         noise_1.push_back(static_cast<std::uint8_t>(next_random(expected)));
-    for (std::int32_t x = 0; x < w; ++x)
+    }
+    for (std::int32_t x = 0; x < w; ++x) {
         noise_2.push_back(static_cast<std::uint8_t>(next_random(expected)));
+    }
     EXPECT_EQ(row(heat, w, h - 2), bytes(w, 0));  // silence
     EXPECT_EQ(row(heat, w, h - 1), noise_1);
     EXPECT_EQ(row(heat, w, h), bytes(w, 0));
@@ -287,8 +293,9 @@ TEST(HeatField, CopyFrameHonoursRowSkip)
 {
     const std::int32_t w = 6, h = 4;
     bytes heat = field(w, h);
-    for (std::size_t i = 0; i < heat.size(); ++i)
+    for (std::size_t i = 0; i < heat.size(); ++i) {
         heat[i] = static_cast<std::uint8_t>(i + 1);
+    }
 
     bytes packed(static_cast<std::size_t>(w * h), 0xEE);
     copy_frame(packed.data(), heat.data(), w, h, 0);

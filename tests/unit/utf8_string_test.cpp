@@ -16,8 +16,9 @@ namespace {
 // 100 bytes that differ from their neighbours, so a shifted or stale copy shows.
 const std::string hundred = [] {
     std::string s;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i) {
         s += static_cast<char>('!' + i % 90);
+    }
     return s;
 }();
 }  // namespace
@@ -43,10 +44,11 @@ TEST(Utf8String, BufferGrowsBy16AndShrinksOnlyWhenMoreThan32Over)
     std::string expected;
     for (const step& st : steps) {
         expected = st.append ? expected + st.text : st.text;
-        if (st.append)
+        if (st.append) {
             s.append(st.text.c_str(), whole_text);
-        else
+        } else {
             s.set(st.text.c_str(), whole_text);
+        }
         EXPECT_EQ(s.text(), expected);
         EXPECT_EQ(s.length(), st.length);
         EXPECT_EQ(s.buffer_size(), st.buffer) << "after " << (st.append ? "append " : "set ") << st.text;
@@ -136,8 +138,9 @@ TEST(Utf8String, OpenBufferIsZeroFilledAndCloseBufferTakesTextToFirstNul)
     utf8_string s("old text");
     char* b = s.open_buffer(10);
     ASSERT_GE(s.buffer_size(), 11u);
-    for (std::uint32_t i = 0; i < s.buffer_size(); ++i)
+    for (std::uint32_t i = 0; i < s.buffer_size(); ++i) {
         ASSERT_EQ(b[i], 0) << "byte " << i;
+    }
     std::memcpy(b, "hello", 5);
     s.close_buffer();
     EXPECT_EQ(std::string(s.text()), "hello");

@@ -100,8 +100,9 @@ TEST(MenuCommand, DisabledWithoutModesOtherwiseEnabledForEveryIndex)
     menu_command_service menu(parts.engine, parts.modes, parts.settings);
     for (const bool has_modes : {false, true}) {
         parts.modes.resize(0);
-        if (has_modes)
+        if (has_modes) {
             parts.modes.append({640, 480, 8});
+        }
         for (const std::uint32_t index : {0u, 1u, 5u, 0xFFFFFFFFu}) {
             SCOPED_TRACE(index);
             utf8_string text("untouched");
@@ -131,8 +132,9 @@ TEST(MenuCommand, ExecuteTogglesARunShownCheckedWhileItGoes)
 
     // Checked whatever the mode list holds and whatever the index.
     for (const bool has_modes : {true, false}) {
-        if (!has_modes)
+        if (!has_modes) {
             parts.modes.resize(0);
+        }
         for (const std::uint32_t index : {0u, 1u, 9u}) {
             utf8_string text;
             std::uint32_t flags = 0;

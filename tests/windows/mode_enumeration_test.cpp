@@ -34,8 +34,9 @@ std::vector<display_mode> every_adapter_mode()
 {
     std::vector<display_mode> modes;
     com_ptr<IDirectDraw7> direct_draw;
-    if (FAILED(DirectDrawCreateEx(nullptr, direct_draw.put_void(), IID_IDirectDraw7, nullptr)))
+    if (FAILED(DirectDrawCreateEx(nullptr, direct_draw.put_void(), IID_IDirectDraw7, nullptr))) {
         return modes;
+    }
     direct_draw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
     direct_draw->EnumDisplayModes(0, nullptr, &modes, collect_mode);
     return modes;

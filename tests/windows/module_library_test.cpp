@@ -25,8 +25,9 @@ public:
     explicit loaded_library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
     ~loaded_library()
     {
-        if (module_ != nullptr)
+        if (module_ != nullptr) {
             FreeLibrary(module_);
+        }
     }
     loaded_library(const loaded_library&) = delete;
     loaded_library& operator=(const loaded_library&) = delete;
@@ -39,8 +40,9 @@ private:
 std::vector<BYTE> resource_bytes(HMODULE module, LPCWSTR type, LPCWSTR name)
 {
     HRSRC const found = FindResourceW(module, name, type);
-    if (found == nullptr)
+    if (found == nullptr) {
         return {};
+    }
     const BYTE* const data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
     return std::vector<BYTE>(data, data + SizeofResource(module, found));
 }

@@ -81,23 +81,26 @@ public:
     std::wstring text()
     {
         std::wstring s;
-        for (WORD c = word(); c != 0; c = word())
+        for (WORD c = word(); c != 0; c = word()) {
             s.push_back(static_cast<wchar_t>(c));
+        }
         return s;
     }
     // A text, or 0xFFFF and an ordinal (returned as "#<ordinal>").
     std::wstring text_or_ordinal()
     {
         const WORD first = word();
-        if (first == 0xFFFF)
+        if (first == 0xFFFF) {
             return L"#" + std::to_wstring(word());
+        }
         std::wstring s(1, static_cast<wchar_t>(first));
         return first == 0 ? std::wstring() : s + text();
     }
     void align_to_dword(const BYTE* base)
     {
-        while ((at_ - base) % 4 != 0)
+        while ((at_ - base) % 4 != 0) {
             ++at_;
+        }
     }
     const BYTE* position() const noexcept { return at_; }
 
@@ -117,8 +120,9 @@ const BYTE* dialog_template(HMODULE module, DWORD* size)
 {
     HRSRC const found = FindResourceExW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */, MAKEINTRESOURCEW(IDD_PREFERENCES),
                                         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    if (found == nullptr)
+    if (found == nullptr) {
         return nullptr;
+    }
     *size = SizeofResource(module, found);
     return static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
 }
@@ -189,8 +193,9 @@ protected:
 
     void TearDown() override
     {
-        if (dialog_ != nullptr)
+        if (dialog_ != nullptr) {
             DestroyWindow(dialog_);
+        }
         DestroyWindow(parent_);
     }
 
@@ -352,7 +357,7 @@ TEST_F(PreferencesPage, FlowBoxesWriteTheirSwitchAndShowTheNotice)
 {
     struct box {
         int id;
-        config_bool configuration::*flow;
+        config_bool configuration::* flow;
     };
     const box boxes[] = {{IDC_HIGH_FLOW, &configuration::high_flow},
                          {IDC_MIDDLE_FLOW, &configuration::middle_flow},
@@ -394,7 +399,7 @@ TEST_F(PreferencesPage, EachPickerStartsFromItsColourWithBlackCustomColours)
 {
     struct button {
         int id;
-        config_int configuration::*colour;
+        config_int configuration::* colour;
         COLORREF stored;
         COLORREF picked;
     };
@@ -402,8 +407,9 @@ TEST_F(PreferencesPage, EachPickerStartsFromItsColourWithBlackCustomColours)
                               {IDC_MIDDLE_COLOUR, &configuration::middle_colour, 0x00405060, 0x00D0E0F0},
                               {IDC_LOW_COLOUR, &configuration::low_colour, 0x00708090, 0x00010203}};
     DWORD defined[16];
-    for (DWORD i = 0; i < 16; ++i)
+    for (DWORD i = 0; i < 16; ++i) {
         defined[i] = 0x00111111 * (i + 1);
+    }
 
     open();
     for (const button& b : buttons) {
@@ -423,8 +429,9 @@ TEST_F(PreferencesPage, EachPickerStartsFromItsColourWithBlackCustomColours)
             ASSERT_TRUE(shared_last_colour_request(&initial, &owner, custom));
             EXPECT_EQ(initial, static_cast<DWORD>(before));
             EXPECT_EQ(owner, dialog_);
-            for (const DWORD c : custom)
+            for (const DWORD c : custom) {
                 EXPECT_EQ(c, black);
+            }
             EXPECT_EQ(colour.value, static_cast<std::int32_t>(answer));
         }
     }

@@ -23,8 +23,9 @@ module_interface& the_module() { return *orvanel_get_interface(module::host_regi
 std::vector<service_entry*> entries()
 {
     std::vector<service_entry*> list;
-    for (service_entry* e = the_module().first_entry(); e != nullptr; e = e->next)
+    for (service_entry* e = the_module().first_entry(); e != nullptr; e = e->next) {
         list.push_back(e);
+    }
     return list;
 }
 

@@ -140,7 +140,7 @@ public:
         if (!file_) {
             throw std::runtime_error("cannot open raw samples '" + path + "': " + std::strerror(errno));
         }
-        struct stat st {};
+        struct stat st{};
         if (::fstat(::fileno(file_.get()), &st) == 0 && S_ISREG(st.st_mode)) {
             expected_ = static_cast<std::uint32_t>(static_cast<std::uint64_t>(st.st_size) / bytes_);
         }

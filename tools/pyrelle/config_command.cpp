@@ -101,15 +101,18 @@ std::string format_value(const named_variable& v)
 // Decimal digits, all of `text`, at most `max`.
 bool parse_decimal(const std::string& text, std::uint64_t max, std::uint64_t& out)
 {
-    if (text.empty())
+    if (text.empty()) {
         return false;
+    }
     std::uint64_t value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
             return false;
+        }
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > max)
+        if (value > max) {
             return false;
+        }
     }
     out = value;
     return true;
@@ -118,8 +121,9 @@ bool parse_decimal(const std::string& text, std::uint64_t max, std::uint64_t& ou
 bool parse_colour(const std::string& text, std::int32_t& out)
 {
     std::uint32_t value = 0;
-    if (!parse_colour_text(text, value))
+    if (!parse_colour_text(text, value)) {
         return false;
+    }
     out = static_cast<std::int32_t>(value);
     return true;
 }
@@ -139,8 +143,9 @@ bool parse_integer(const std::string& text, std::int32_t& out)
 bool parse_flag(const std::string& text, std::uint8_t& out)
 {
     std::uint64_t value = 0;
-    if (!parse_decimal(text, 255, value))
+    if (!parse_decimal(text, 255, value)) {
         return false;
+    }
     out = static_cast<std::uint8_t>(value);
     return true;
 }
@@ -169,8 +174,9 @@ bool apply_assignment(configuration& config, const std::string& assignment, std:
     const std::string name = assignment.substr(0, equals);
     const std::string text = assignment.substr(equals + 1);
     for (const named_variable& v : named_variables(config)) {
-        if (name != v.name)
+        if (name != v.name) {
             continue;
+        }
         bool ok = false;
         switch (v.form) {
         case value_form::colour:
@@ -183,8 +189,9 @@ bool apply_assignment(configuration& config, const std::string& assignment, std:
             ok = parse_flag(text, v.bool_var->value);
             break;
         }
-        if (!ok)
+        if (!ok) {
             error = name + ": '" + text + "' is not " + form_description(v.form);
+        }
         return ok;
     }
     error = "unknown setting '" + name + "'";

@@ -73,8 +73,9 @@ bool save_configuration_file(const std::string& path, configuration& config, std
         file.write(blob.data(), blob.size());
         file.commit();
     } catch (const std::exception& e) {
-        if (interruption_signal() != 0)
+        if (interruption_signal() != 0) {
             end_by_interruption();
+        }
         error = e.what();
         return false;
     }

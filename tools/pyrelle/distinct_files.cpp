@@ -34,7 +34,7 @@ file_identity identity_of(const struct stat& st)
 
 file_identity identity_of(const named_file& file)
 {
-    struct stat st {};
+    struct stat st{};
     if (file.path == "-") {
         const int fd = file.use == file_use::input ? STDIN_FILENO : STDOUT_FILENO;
         return ::fstat(fd, &st) == 0 ? identity_of(st) : file_identity{};
@@ -47,19 +47,22 @@ file_identity identity_of(const named_file& file)
 
 bool same_file(const file_identity& a, const file_identity& b)
 {
-    if (a.shared || b.shared)
+    if (a.shared || b.shared) {
         return false;
-    if (a.exists && b.exists)
+    }
+    if (a.exists && b.exists) {
         return a.device == b.device && a.inode == b.inode;
+    }
     return !a.resolved.empty() && a.resolved == b.resolved;
 }
 
 // Whether `file` is a frame file that the frame folder `folder` would replace or remove.
 bool inside_frame_folder(const file_identity& file, const file_identity& folder)
 {
-    if (file.resolved.empty() || !is_frame_file_name(file.resolved.filename().string()))
+    if (file.resolved.empty() || !is_frame_file_name(file.resolved.filename().string())) {
         return false;
-    struct stat st {};
+    }
+    struct stat st{};
     const fs::path parent = file.resolved.parent_path();
     const file_identity parent_id = ::stat(parent.c_str(), &st) == 0 ? identity_of(st) : file_identity{};
     file_identity named_parent = parent_id;
@@ -75,13 +78,15 @@ void require_distinct_files(const std::vector<named_file>& files)
 {
     std::vector<file_identity> ids;
     ids.reserve(files.size());
-    for (const named_file& file : files)
+    for (const named_file& file : files) {
         ids.push_back(identity_of(file));
+    }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         for (std::size_t j = i + 1; j < files.size(); ++j) {
-            if (files[i].use == file_use::input && files[j].use == file_use::input)
+            if (files[i].use == file_use::input && files[j].use == file_use::input) {
                 continue;  // reading one file twice harms nothing
+            }
             // `out` an output of the pair, `other` the input when there is one.
             const bool j_writes = files[j].use != file_use::input;
             const std::size_t o = j_writes ? j : i, k = j_writes ? i : j;

@@ -32,8 +32,9 @@ public:
         // giflib closes the descriptor it is given: hand it a copy, the output_file keeps its own.
         int error = 0;
         const int fd = ::dup(file.descriptor());
-        if (fd < 0)
+        if (fd < 0) {
             throw std::runtime_error("cannot write '" + path_ + "': " + std::strerror(errno));
+        }
         gif_ = EGifOpenFileHandle(fd, &error);
         if (gif_ == nullptr) {
             ::close(fd);
@@ -71,8 +72,9 @@ public:
     {
         const unsigned start_cs = time_cs(frames_++);
         if (!pending_pixels_.empty()) {
-            if (start_cs - pending_start_cs_ < min_delay_cs)
+            if (start_cs - pending_start_cs_ < min_delay_cs) {
                 return;
+            }
             put(start_cs - pending_start_cs_);
         }
         pending_pixels_.assign(pixels, pixels + static_cast<std::size_t>(width_) * height_);
@@ -82,8 +84,9 @@ public:
 
     void finish()
     {
-        if (!pending_pixels_.empty())
+        if (!pending_pixels_.empty()) {
             put(std::max(time_cs(frames_) - pending_start_cs_, min_delay_cs));
+        }
         int error = 0;
         const int closed = EGifCloseFile(gif_, &error);
         gif_ = nullptr;
@@ -111,8 +114,9 @@ private:
             colours[i] = {pending_palette_[i].red, pending_palette_[i].green, pending_palette_[i].blue};
         }
         ColorMapObject* map = GifMakeMapObject(256, colours);
-        if (map == nullptr)
+        if (map == nullptr) {
             throw std::bad_alloc();
+        }
         const int put = EGifPutImageDesc(gif_, 0, 0, width_, height_, false, map);
         GifFreeMapObject(map);
         check(put);
@@ -139,7 +143,6 @@ private:
     palette_entry pending_palette_[256] = {};
     unsigned pending_start_cs_ = 0;
 };
-
 
 }  // namespace
 
@@ -171,8 +174,9 @@ struct frame_outputs::impl {
     const std::uint8_t* indexed_picture(const palette_entry* palette)
     {
         std::copy(palette, palette + palette_size, picture_palette);
-        if (picture.empty())
+        if (picture.empty()) {
             return screen.data();
+        }
         // Index 0 is the clear one of a transparent picture, whatever its colour.
         std::uint8_t bar = 0;
         if (placement.has_bars(frame_size()) && !format.transparent) {
@@ -197,8 +201,9 @@ struct frame_outputs::impl {
                 rgb[n * i + 3] = heat_opacity(screen[i]);
             }
         }
-        if (picture_rgb.empty())
+        if (picture_rgb.empty()) {
             return rgb.data();
+        }
         static constexpr std::uint8_t black[4] = {0, 0, 0, 0};
         scale_frame(rgb.data(), frame_size(), n, placement, black, picture_rgb.data());
         return picture_rgb.data();
@@ -230,20 +235,26 @@ frame_outputs::frame_outputs(const output_paths& paths, const frame_format& form
         o.gif =
             std::make_unique<gif_writer>(*o.gif_file, size.width, size.height, format.period_ms, format.transparent);
     }
-    if (!paths.heat_dump_file.empty())
+    if (!paths.heat_dump_file.empty()) {
         o.heat_dump.emplace(paths.heat_dump_file);
-    if (!paths.palette_dump_file.empty())
+    }
+    if (!paths.palette_dump_file.empty()) {
         o.palette_dump.emplace(paths.palette_dump_file);
-    if (!paths.png_dir.empty())
+    }
+    if (!paths.png_dir.empty()) {
         o.pngs = std::make_unique<png_folder>(paths.png_dir);
+    }
     const bool scaled = !(size == o.frame_size());
     const auto picture_pixels = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
-    if (o.video)
+    if (o.video) {
         o.rgb.resize(o.screen.size() * o.video_pixel_bytes());
-    if (o.video && scaled)
+    }
+    if (o.video && scaled) {
         o.picture_rgb.resize(picture_pixels * o.video_pixel_bytes());
-    if ((o.gif || o.pngs) && scaled)
+    }
+    if ((o.gif || o.pngs) && scaled) {
         o.picture.resize(picture_pixels);
+    }
 }
 
 frame_outputs::~frame_outputs() = default;
@@ -254,20 +265,24 @@ void frame_outputs::add_frame(const std::vector<std::uint8_t>& heat, const palet
     std::copy(heat.begin(), heat.begin() + static_cast<std::ptrdiff_t>(o.screen.size()), o.screen.begin());
     if (o.gif || o.pngs) {
         const std::uint8_t* picture = o.indexed_picture(palette);
-        if (o.gif)
+        if (o.gif) {
             o.gif->add_frame(picture, o.picture_palette);
+        }
         if (o.pngs) {
             encode_indexed_png(picture, o.placement.picture.width, o.placement.picture.height, o.picture_palette,
                                o.format.transparent ? o.png_opacity : nullptr, o.png);
             o.pngs->write(o.frames, o.png);
         }
     }
-    if (o.heat_dump)
+    if (o.heat_dump) {
         o.heat_dump->write(heat.data(), heat.size());
-    if (o.palette_dump)
+    }
+    if (o.palette_dump) {
         o.palette_dump->write(palette, 256 * sizeof(palette_entry));
-    if (o.video)
+    }
+    if (o.video) {
         o.video->add_frame(o.rgb_picture(palette));
+    }
     ++o.frames;
 }
 
@@ -281,32 +296,39 @@ void frame_outputs::add_sound(const float* samples, std::size_t sample_frames)
 std::vector<std::string> frame_outputs::commit()
 {
     impl& o = *impl_;
-    if (o.video)
+    if (o.video) {
         o.video->finish();
-    if (o.gif)
+    }
+    if (o.gif) {
         o.gif->finish();
+    }
     const std::initializer_list<std::optional<output_file>*> files = {&o.video_file, &o.gif_file, &o.heat_dump,
                                                                       &o.palette_dump};
     // Everything slow first; a signal that came meanwhile then stops the render before any rename.
     for (std::optional<output_file>* file : files) {
-        if (*file)
+        if (*file) {
             (*file)->flush();
+        }
     }
-    if (o.pngs)
+    if (o.pngs) {
         o.pngs->flush();
+    }
     stop_if_interrupted();
     std::vector<std::string> written;
     // The frames first: a commit that fails puts the folder back, a renamed file cannot be.
-    if (o.pngs)
+    if (o.pngs) {
         o.pngs->commit();
+    }
     for (std::optional<output_file>* file : files) {
-        if (!*file)
+        if (!*file) {
             continue;
+        }
         (*file)->commit();
         written.push_back((*file)->path());
     }
-    if (o.pngs)
+    if (o.pngs) {
         written.push_back(o.png_dir + "/frame-*.png");
+    }
     return written;
 }
 

@@ -49,8 +49,9 @@ bool encode(encoding& e, const std::uint8_t* indices, std::int32_t width, std::i
     }
     png_infop info = png_create_info_struct(writer);
     if (info == nullptr || setjmp(png_jmpbuf(writer)) != 0) {
-        if (info == nullptr)
+        if (info == nullptr) {
             std::strcpy(e.error, "out of memory");
+        }
         png_destroy_write_struct(&writer, &info);
         return false;
     }
@@ -58,8 +59,9 @@ bool encode(encoding& e, const std::uint8_t* indices, std::int32_t width, std::i
     png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color colours[palette_size];
-    for (int i = 0; i < palette_size; ++i)
+    for (int i = 0; i < palette_size; ++i) {
         colours[i] = {palette[i].red, palette[i].green, palette[i].blue};
+    }
     png_set_PLTE(writer, info, colours, palette_size);
     if (opacity != nullptr) {
         png_set_tRNS(writer, info, opacity, palette_size, nullptr);
@@ -71,8 +73,9 @@ bool encode(encoding& e, const std::uint8_t* indices, std::int32_t width, std::i
     png_set_filter(writer, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_compression_level(writer, 2);
     png_write_info(writer, info);
-    for (std::int32_t y = 0; y < height; ++y)
+    for (std::int32_t y = 0; y < height; ++y) {
         png_write_row(writer, indices + static_cast<std::size_t>(y) * static_cast<std::size_t>(width));
+    }
     png_write_end(writer, nullptr);
     png_destroy_write_struct(&writer, &info);
     return true;
@@ -85,8 +88,9 @@ void encode_indexed_png(const std::uint8_t* indices, std::int32_t width, std::in
 {
     png.clear();
     encoding e{&png, {}};
-    if (!encode(e, indices, width, height, palette, opacity))
+    if (!encode(e, indices, width, height, palette, opacity)) {
         throw std::runtime_error(std::string("PNG encoding: ") + e.error);
+    }
 }
 
 }  // namespace pyrelle::tools

@@ -18,9 +18,9 @@ std::atomic<bool> have_guarded{false};
 pthread_t guarded;
 
 // What each signal did before the guard; put back when it ends.
-struct sigaction previous_int {};
-struct sigaction previous_term {};
-struct sigaction previous_pipe {};
+struct sigaction previous_int{};
+struct sigaction previous_term{};
+struct sigaction previous_pipe{};
 
 void note(int signal_number)
 {
@@ -35,9 +35,10 @@ void note(int signal_number)
 void note_unless_ignored(int signal_number, struct sigaction& previous)
 {
     sigaction(signal_number, nullptr, &previous);
-    if (previous.sa_handler == SIG_IGN)
+    if (previous.sa_handler == SIG_IGN) {
         return;
-    struct sigaction action {};
+    }
+    struct sigaction action{};
     action.sa_handler = note;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: an interrupted write or open fails, and the render stops
@@ -54,7 +55,7 @@ interruption_guard::interruption_guard()
     note_unless_ignored(SIGTERM, previous_term);
     // A reader that goes away (`| head`, a FIFO's reader closing) then fails the write with EPIPE,
     // and the outputs are removed as for any failed write, instead of the process dying mid-file.
-    struct sigaction ignore {};
+    struct sigaction ignore{};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, &previous_pipe);
@@ -72,14 +73,15 @@ int interruption_signal() noexcept { return received.load(); }
 
 void stop_if_interrupted()
 {
-    if (interruption_signal() != 0)
+    if (interruption_signal() != 0) {
         throw std::runtime_error("interrupted");
+    }
 }
 
 void end_by_interruption()
 {
     const int signal_number = received.load();
-    struct sigaction action {};
+    struct sigaction action{};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number, &action, nullptr);

@@ -23,7 +23,7 @@ output_file::output_file(const std::string& path) : path_(path)
         return;
     }
     target_ = final_link_target(path);
-    struct stat st {};
+    struct stat st{};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) {
         fail_on_file("cannot write", path, errno);

@@ -24,8 +24,9 @@ namespace {
 std::string make_folder_inside(const std::string& dir, const char* prefix)
 {
     std::string folder = (fs::path(dir) / prefix).string() + "XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr)
+    if (::mkdtemp(folder.data()) == nullptr) {
         fail("cannot write into folder", dir, errno);
+    }
     return folder;
 }
 
@@ -96,8 +97,9 @@ void png_folder::commit()
         for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
             const std::string name = entry.path().filename().string();
             const fs::file_type type = entry.symlink_status().type();
-            if (is_frame_file_name(name) && (type == fs::file_type::regular || type == fs::file_type::symlink))
+            if (is_frame_file_name(name) && (type == fs::file_type::regular || type == fs::file_type::symlink)) {
                 moved_aside_.push_back(name);
+            }
         }
         for (std::size_t i = 0; i < moved_aside_.size(); ++i) {
             const std::string from = (fs::path(dir_) / moved_aside_[i]).string();
@@ -109,8 +111,9 @@ void png_folder::commit()
         }
         for (; moved_in_ < frames_; ++moved_in_) {
             const std::string to = frame_path(dir_, moved_in_);
-            if (std::rename(frame_path(staging_, moved_in_).c_str(), to.c_str()) != 0)
+            if (std::rename(frame_path(staging_, moved_in_).c_str(), to.c_str()) != 0) {
                 fail("cannot write", to, errno);
+            }
         }
     } catch (...) {
         put_back();
@@ -127,26 +130,31 @@ void png_folder::commit()
 
 void png_folder::put_back() noexcept
 {
-    for (; moved_in_ > 0; --moved_in_)
+    for (; moved_in_ > 0; --moved_in_) {
         std::rename(frame_path(dir_, moved_in_ - 1).c_str(), frame_path(staging_, moved_in_ - 1).c_str());
-    for (const std::string& name : moved_aside_)
+    }
+    for (const std::string& name : moved_aside_) {
         std::rename((fs::path(aside_) / name).c_str(), (fs::path(dir_) / name).c_str());
+    }
     moved_aside_.clear();
     std::error_code ignored;
-    if (!aside_.empty())
+    if (!aside_.empty()) {
         fs::remove(aside_, ignored);  // empty now: remove() keeps it should a frame not come back
+    }
     aside_.clear();
 }
 
 void png_folder::discard() noexcept
 {
     std::error_code ignored;
-    if (!staging_.empty())
+    if (!staging_.empty()) {
         fs::remove_all(staging_, ignored);
+    }
     staging_.clear();
     // Only an empty folder goes; remove() leaves one that holds anything else.
-    if (made_)
+    if (made_) {
         fs::remove(dir_, ignored);
+    }
     made_ = false;
 }
 

@@ -64,8 +64,9 @@ void refuse_shared_files(const render_options& options)
 {
     std::vector<named_file> files;
     auto add = [&](const char* option, const std::string& path, file_use use) {
-        if (!path.empty())
+        if (!path.empty()) {
             files.push_back({option, path, use});
+        }
     };
     add("--audio", options.audio_file, file_use::input);
     add("--raw-samples", options.raw_samples_file, file_use::input);
@@ -153,11 +154,11 @@ int run_render_command(int argc, char** argv)
     interruption_guard interruptions;
     std::unique_ptr<frame_outputs> outputs;
     try {
-        outputs = std::make_unique<frame_outputs>(
-            paths,
-            frame_format{settings.width, settings.height, period_ms(settings), options.size.value_or(picture_size{}),
-                         options.transparent},
-            audio.feed->sound());
+        outputs =
+            std::make_unique<frame_outputs>(paths,
+                                            frame_format{settings.width, settings.height, period_ms(settings),
+                                                         options.size.value_or(picture_size{}), options.transparent},
+                                            audio.feed->sound());
         // The video's sound flows with the frames' reading, from the samples already read on.
         frame_outputs& sound_to = *outputs;
         audio.feed->send_samples_to([&sound_to](const float* samples, std::size_t sample_frames) {
@@ -165,8 +166,9 @@ int run_render_command(int argc, char** argv)
         });
     } catch (const std::exception& e) {
         outputs.reset();
-        if (interruption_signal() != 0)
+        if (interruption_signal() != 0) {
             end_by_interruption();  // while waiting for a FIFO's reader
+        }
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 2;
     }
@@ -186,8 +188,9 @@ int run_render_command(int argc, char** argv)
         return 0;
     } catch (const std::exception& e) {
         outputs.reset();
-        if (interruption_signal() != 0)
+        if (interruption_signal() != 0) {
             end_by_interruption();
+        }
         std::fprintf(stderr, "pyrelle render: %s\n", e.what());
         return 1;
     }

@@ -18,79 +18,82 @@ const picture_size size_example_picture{1920, 1080};
 std::string render_usage()
 {
     return std::string(
-    "usage: pyrelle render [--mode WxH] [--frames N] [--frame-rate F]\n"
-    "                      [--audio FILE | --raw-samples FILE --chunk N]\n"
-    "                      [--config FILE] [--low C] [--middle C] [--high C] [--flow LIST]\n"
-    "                      [--video FILE] [--gif FILE] [--png DIR] [--size WxH]\n"
-    "                      [--dump-heat FILE] [--dump-palette FILE] [--transparent]\n"
-    "\n"
-    "Runs the fire of one full-screen run off screen, frame for frame, exactly as the module\n"
-    "draws it, and writes what the screen would show. Options take their value as '--opt VALUE'\n"
-    "or '--opt=VALUE'.\n"
-    "\n"
-    "Display and pace:\n"
-    "  --mode WxH           display mode, width x height in pixels (default 640x480;\n"
-    "                       width at least 1, height at least 4)\n"
-    "  --frames N           frames to draw (default: until the audio ends)\n"
-    "  --frame-rate F       frames per second, 1..1000 (default 24); frame k is drawn at\n"
-    "                       k x (1000 / F) ms, integer division, like the module's timer, so\n"
-    "                       the real pace is 1000 / (1000 / F): 24 gives 24.39 frames a second\n"
-    "\n"
-    "Audio (default: the built-in demo track):\n"
-    "  --audio FILE         any song FFmpeg reads (M4A/AAC, MP3, FLAC, Ogg, Opus, WMA, WAV,\n"
-    "                       AIFF, the sound of a video; '-': standard input, as a stream), read\n"
-    "                       as the frames need it, at its own rate and channels; each frame\n"
-    "                       takes 4096 interleaved sample frames from the frame's time on\n"
-    "  --raw-samples FILE   little-endian 32-bit floats, read as the frames need them (a device\n"
-    "                       such as /dev/zero too); frame k takes floats [k*N, (k+1)*N);\n"
-    "                       a frame without a complete chunk has no audio and does not advance\n"
-    "  --chunk N            floats per frame for --raw-samples (required with it, at least 1)\n"
-    "\n"
-    "Colours (C is #RRGGBB or a COLORREF 0x00BBGGRR):\n"
-    "  --config FILE        take colours, flow switches and frame rate from a stored settings\n"
-    "                       blob; the options below still override it\n"
-    "  --low C              low-temperature colour (default 0x00000000, black)\n"
-    "  --middle C           middle-temperature colour (default 0x000000FF, red)\n"
-    "  --high C             high-temperature colour (default 0x003EFFFF, pale yellow)\n"
-    "  --flow LIST          comma list of low, middle, high: the anchors that drift along\n"
-    "                       random ramps ('none' for none; default none)\n"
-    "\n"
-    "Output (without any, the run is only timed and the time printed):\n"
-    "  --video FILE         a video at the real pace of rows 0..height-1 and the song's sound\n"
-    "                       (none with --raw-samples); width and height even. FILE's extension\n"
-    "                       picks the kind: .webm VP9 and Opus, .mov ProRes 4444 and PCM, any\n"
-    "                       other (and '-') MP4, H.264 and AAC (a song over 48 kHz at 48 kHz)\n"
-    "  --gif FILE           animated GIF at the real pace (rows 0..height-1 through the palette;\n"
-    "                       a frame due under 2 hundredths after the last one shown is left out)\n"
-    "  --png DIR            one 8-bit palettised PNG per frame (the frame's own palette),\n"
-    "                       DIR/frame-00000.png, ...; frame files of an earlier render in DIR\n"
-    "                       are replaced, other files left alone\n"
-    "  --size WxH           the video's, GIF's and PNGs' picture size, at least the mode's (even\n"
-    "                       for a video): each pixel of the fire becomes a square of the largest\n"
-    "                       whole size that fits, centred between black bars, so\n"
-    "                       ") + describe_placement(size_example_frame, size_example_picture) + std::string(";\n"
-    "                       the fire still runs at --mode (default: the mode's size)\n"
-    "  --dump-heat FILE     after every frame, the whole heat field: width x (height + 2) bytes\n"
-    "  --dump-palette FILE  after every frame, the 256 palette entries: 1024 bytes\n"
-    "                       (red, green, blue, flags)\n"
-    "  --transparent        the video, GIF and PNG pictures as an overlay, each pixel as\n"
-    "                       opaque as it is hot: a pixel of heat (palette index) h has opacity\n"
-    "                       min(2h, 255) of 255, so heat 0 is clear and 128 and above fully\n"
-    "                       opaque; the bars of --size are clear. A video needs a .webm or .mov\n"
-    "                       FILE; the PNGs carry it in their palette (tRNS), the GIF as its\n"
-    "                       clear index 0\n"
-    "  A FILE that is a regular file (or new) is replaced whole when the render completes; a\n"
-    "  symbolic link is followed and its target replaced; a FIFO, a character device or '-'\n"
-    "  (standard output) is written straight through. An MP4 or MOV written straight through is\n"
-    "  fragmented. An interrupted or failed render (also Ctrl-C) removes what it began.\n"
-    "  An output that is an input, another output or a frame file in DIR is refused; a\n"
-    "  character device (/dev/null) may take several.\n"
-    "\n"
-    "  -h, --help           show this help\n"
-    "  --version            show the program's version\n"
-    "\n"
-    "Exit status: 0 done, 1 failed while writing, 2 bad options or unreadable input (no output\n"
-    "file is left behind), 130 or 143 interrupted by SIGINT or SIGTERM.\n");
+               "usage: pyrelle render [--mode WxH] [--frames N] [--frame-rate F]\n"
+               "                      [--audio FILE | --raw-samples FILE --chunk N]\n"
+               "                      [--config FILE] [--low C] [--middle C] [--high C] [--flow LIST]\n"
+               "                      [--video FILE] [--gif FILE] [--png DIR] [--size WxH]\n"
+               "                      [--dump-heat FILE] [--dump-palette FILE] [--transparent]\n"
+               "\n"
+               "Runs the fire of one full-screen run off screen, frame for frame, exactly as the module\n"
+               "draws it, and writes what the screen would show. Options take their value as '--opt VALUE'\n"
+               "or '--opt=VALUE'.\n"
+               "\n"
+               "Display and pace:\n"
+               "  --mode WxH           display mode, width x height in pixels (default 640x480;\n"
+               "                       width at least 1, height at least 4)\n"
+               "  --frames N           frames to draw (default: until the audio ends)\n"
+               "  --frame-rate F       frames per second, 1..1000 (default 24); frame k is drawn at\n"
+               "                       k x (1000 / F) ms, integer division, like the module's timer, so\n"
+               "                       the real pace is 1000 / (1000 / F): 24 gives 24.39 frames a second\n"
+               "\n"
+               "Audio (default: the built-in demo track):\n"
+               "  --audio FILE         any song FFmpeg reads (M4A/AAC, MP3, FLAC, Ogg, Opus, WMA, WAV,\n"
+               "                       AIFF, the sound of a video; '-': standard input, as a stream), read\n"
+               "                       as the frames need it, at its own rate and channels; each frame\n"
+               "                       takes 4096 interleaved sample frames from the frame's time on\n"
+               "  --raw-samples FILE   little-endian 32-bit floats, read as the frames need them (a device\n"
+               "                       such as /dev/zero too); frame k takes floats [k*N, (k+1)*N);\n"
+               "                       a frame without a complete chunk has no audio and does not advance\n"
+               "  --chunk N            floats per frame for --raw-samples (required with it, at least 1)\n"
+               "\n"
+               "Colours (C is #RRGGBB or a COLORREF 0x00BBGGRR):\n"
+               "  --config FILE        take colours, flow switches and frame rate from a stored settings\n"
+               "                       blob; the options below still override it\n"
+               "  --low C              low-temperature colour (default 0x00000000, black)\n"
+               "  --middle C           middle-temperature colour (default 0x000000FF, red)\n"
+               "  --high C             high-temperature colour (default 0x003EFFFF, pale yellow)\n"
+               "  --flow LIST          comma list of low, middle, high: the anchors that drift along\n"
+               "                       random ramps ('none' for none; default none)\n"
+               "\n"
+               "Output (without any, the run is only timed and the time printed):\n"
+               "  --video FILE         a video at the real pace of rows 0..height-1 and the song's sound\n"
+               "                       (none with --raw-samples); width and height even. FILE's extension\n"
+               "                       picks the kind: .webm VP9 and Opus, .mov ProRes 4444 and PCM, any\n"
+               "                       other (and '-') MP4, H.264 and AAC (a song over 48 kHz at 48 kHz)\n"
+               "  --gif FILE           animated GIF at the real pace (rows 0..height-1 through the palette;\n"
+               "                       a frame due under 2 hundredths after the last one shown is left out)\n"
+               "  --png DIR            one 8-bit palettised PNG per frame (the frame's own palette),\n"
+               "                       DIR/frame-00000.png, ...; frame files of an earlier render in DIR\n"
+               "                       are replaced, other files left alone\n"
+               "  --size WxH           the video's, GIF's and PNGs' picture size, at least the mode's (even\n"
+               "                       for a video): each pixel of the fire becomes a square of the largest\n"
+               "                       whole size that fits, centred between black bars, so\n"
+               "                       ") +
+           describe_placement(size_example_frame, size_example_picture) +
+           std::string(
+               ";\n"
+               "                       the fire still runs at --mode (default: the mode's size)\n"
+               "  --dump-heat FILE     after every frame, the whole heat field: width x (height + 2) bytes\n"
+               "  --dump-palette FILE  after every frame, the 256 palette entries: 1024 bytes\n"
+               "                       (red, green, blue, flags)\n"
+               "  --transparent        the video, GIF and PNG pictures as an overlay, each pixel as\n"
+               "                       opaque as it is hot: a pixel of heat (palette index) h has opacity\n"
+               "                       min(2h, 255) of 255, so heat 0 is clear and 128 and above fully\n"
+               "                       opaque; the bars of --size are clear. A video needs a .webm or .mov\n"
+               "                       FILE; the PNGs carry it in their palette (tRNS), the GIF as its\n"
+               "                       clear index 0\n"
+               "  A FILE that is a regular file (or new) is replaced whole when the render completes; a\n"
+               "  symbolic link is followed and its target replaced; a FIFO, a character device or '-'\n"
+               "  (standard output) is written straight through. An MP4 or MOV written straight through is\n"
+               "  fragmented. An interrupted or failed render (also Ctrl-C) removes what it began.\n"
+               "  An output that is an input, another output or a frame file in DIR is refused; a\n"
+               "  character device (/dev/null) may take several.\n"
+               "\n"
+               "  -h, --help           show this help\n"
+               "  --version            show the program's version\n"
+               "\n"
+               "Exit status: 0 done, 1 failed while writing, 2 bad options or unreadable input (no output\n"
+               "file is left behind), 130 or 143 interrupted by SIGINT or SIGTERM.\n");
 }
 
 // Large enough for any real display, small enough that the buffers stay allocatable.
@@ -140,19 +143,21 @@ colour parse_colour_option(const std::string& option, const std::string& text)
 flow_switches parse_flow(const std::string& text)
 {
     flow_switches flow;
-    if (text.empty() || text == "none")
+    if (text.empty() || text == "none") {
         return flow;
+    }
     std::istringstream parts(text);
     std::string part;
     while (std::getline(parts, part, ',')) {
-        if (part == "low")
+        if (part == "low") {
             flow.low = true;
-        else if (part == "middle")
+        } else if (part == "middle") {
             flow.middle = true;
-        else if (part == "high")
+        } else if (part == "high") {
             flow.high = true;
-        else
+        } else {
             throw CLI::ValidationError("--flow", "'" + part + "' is not one of low, middle, high");
+        }
     }
     return flow;
 }
@@ -160,8 +165,9 @@ flow_switches parse_flow(const std::string& text)
 // The pictures only ever grow the fire: a smaller one would have to drop the module's pixels.
 void check_picture_size(const render_options& options)
 {
-    if (!options.size)
+    if (!options.size) {
         return;
+    }
     const picture_size size = *options.size;
     const std::string text = std::to_string(size.width) + "x" + std::to_string(size.height);
     if (size.width < options.width || size.height < options.height) {

@@ -81,7 +81,7 @@ struct video_writer::impl {
     const char* sound_what = "";
     int sound_frame_size = 0;
     std::vector<float> pending;
-    std::uint64_t sound_fed = 0;  // sample frames of the song handed to the resampler
+    std::uint64_t sound_fed = 0;          // sample frames of the song handed to the resampler
     std::vector<std::uint8_t> converted;  // the resampler's output on its way to the FIFO
     bool header_written = false;
 
@@ -102,8 +102,9 @@ struct video_writer::impl {
 
     void check(int result, const char* what) const
     {
-        if (result < 0)
+        if (result < 0) {
             fail(what, result);
+        }
     }
 
     static int write_packet(void* opaque, std::uint8_t* data, int size)
@@ -122,8 +123,9 @@ struct video_writer::impl {
     static std::int64_t seek(void* opaque, std::int64_t offset, int whence)
     {
         auto* self = static_cast<impl*>(opaque);
-        if (whence == AVSEEK_SIZE)
+        if (whence == AVSEEK_SIZE) {
             return -1;
+        }
         const off_t at = ::lseek(self->file.descriptor(), static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
         return at < 0 ? AVERROR(errno) : at;
     }
@@ -131,8 +133,9 @@ struct video_writer::impl {
     void open_container()
     {
         auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-        if (buffer == nullptr)
+        if (buffer == nullptr) {
             throw std::bad_alloc();
+        }
         io.reset(avio_alloc_context(buffer, io_buffer_size, 1, this, nullptr, &write_packet,
                                     file.seekable() ? &seek : nullptr));
         if (!io) {
@@ -152,10 +155,12 @@ struct video_writer::impl {
         encoded_stream s;
         s.codec.reset(avcodec_alloc_context3(codec));
         s.stream = avformat_new_stream(format.get(), nullptr);
-        if (!s.codec || s.stream == nullptr)
+        if (!s.codec || s.stream == nullptr) {
             throw std::bad_alloc();
-        if (format->oformat->flags & AVFMT_GLOBALHEADER)
+        }
+        if (format->oformat->flags & AVFMT_GLOBALHEADER) {
             s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        }
         return s;
     }
 
@@ -186,16 +191,18 @@ struct video_writer::impl {
         video.stream->avg_frame_rate = c.framerate;
 
         picture.reset(av_frame_alloc());
-        if (!picture)
+        if (!picture) {
             throw std::bad_alloc();
+        }
         picture->format = c.pix_fmt;
         picture->width = width;
         picture->height = height;
         check(av_frame_get_buffer(picture.get(), 0), what);
         to_yuv.reset(sws_getContext(width, height, alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, width, height, c.pix_fmt,
                                     SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-        if (!to_yuv)
+        if (!to_yuv) {
             fail("colour conversion", AVERROR(EINVAL));
+        }
     }
 
     void set_video_quality(AVCodecContext& c) const
@@ -276,8 +283,9 @@ struct video_writer::impl {
         check(swr_init(swr), what);
         fifo.reset(av_audio_fifo_alloc(c.sample_fmt, channels, sound_frame_size));
         sound_frame.reset(av_frame_alloc());
-        if (!fifo || !sound_frame)
+        if (!fifo || !sound_frame) {
             throw std::bad_alloc();
+        }
         sound_frame->format = c.sample_fmt;
         sound_frame->sample_rate = c.sample_rate;
         check(av_channel_layout_copy(&sound_frame->ch_layout, &c.ch_layout), what);
@@ -320,8 +328,9 @@ struct video_writer::impl {
         check(avcodec_send_frame(s.codec.get(), frame), what);
         for (;;) {
             const int got = avcodec_receive_packet(s.codec.get(), packet.get());
-            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) {
                 return;
+            }
             check(got, what);
             av_packet_rescale_ts(packet.get(), s.codec->time_base, s.stream->time_base);
             packet->stream_index = s.stream->index;
@@ -397,8 +406,9 @@ video_writer::video_writer(output_file& file, video_container container, bool al
     }
     av_log_set_level(std::min(av_log_get_level(), AV_LOG_ERROR));  // quieter when the song's reader asked
     impl& v = *impl_;
-    if (!v.packet)
+    if (!v.packet) {
         throw std::bad_alloc();
+    }
     v.open_container();
     v.open_video();
     if (sound && sound->channels != 0 && sound->sample_rate != 0) {
@@ -426,8 +436,9 @@ void video_writer::add_frame(const std::uint8_t* pixels)
     sws_scale(v.to_yuv.get(), source, stride, 0, v.height, v.picture->data, v.picture->linesize);
     v.picture->pts = v.video.next_pts++;
     v.encode(v.video, v.picture.get(), v.recipe.video_what);
-    if (v.audio.codec)
+    if (v.audio.codec) {
         v.feed_sound(v.sound_frames_until(static_cast<std::uint64_t>(v.video.next_pts)));
+    }
 }
 
 void video_writer::add_sound(const float* samples, std::size_t sample_frames)
@@ -453,8 +464,9 @@ void video_writer::finish()
     }
     v.check(av_write_trailer(v.format.get()), v.recipe.name);
     avio_flush(v.io.get());
-    if (v.io->error < 0)
+    if (v.io->error < 0) {
         v.check(v.io->error, v.recipe.name);
+    }
 }
 
 }  // namespace pyrelle::tools
