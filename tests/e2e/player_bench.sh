@@ -4,6 +4,10 @@
 # plays, and the process's memory after ten seconds of playing it. The songs are made in a
 # temporary folder and removed after. Needs Wine (exits 77 where it cannot start).
 #   player_bench.sh BIN_DIR WORK_DIR
+if [[ "${1:-}" == -h || "${1:-}" == --help ]]; then
+  echo "usage: tests/e2e/player_bench.sh BIN_DIR WORK_DIR   the player's slowest window answer and memory with 3-, 5- and 40-minute songs (needs Wine)"
+  exit 0
+fi
 source "$(dirname "$0")/lib.sh"
 
 begin_test
