@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "support/little_endian.h"
+#include "tools/pyrelle/posix_file.h"
 
 namespace pyrelle::tools {
 namespace {
@@ -128,10 +129,6 @@ private:
     sample_sink sink_;
 };
 
-struct file_closer {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-
 class raw_feed final : public audio_feed {
 public:
     raw_feed(const std::string& path, std::uint32_t chunk)
@@ -189,7 +186,7 @@ private:
     }
 
     std::string path_;
-    std::unique_ptr<std::FILE, file_closer> file_;
+    unique_file file_;
     std::uint32_t chunk_;
     std::size_t bytes_;
     std::optional<std::uint32_t> expected_;

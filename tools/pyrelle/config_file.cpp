@@ -15,17 +15,9 @@
 #include "tools/pyrelle/output_file.h"
 
 namespace pyrelle::tools {
-namespace {
-
-struct file_closer {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-
-}  // namespace
-
 config_file_status apply_configuration_file(const std::string& path, configuration& config, std::string& error)
 {
-    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
+    unique_file file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return config_file_status::unreadable;

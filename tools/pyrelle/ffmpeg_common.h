@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <memory>
+#include <new>
 #include <string>
 
 namespace pyrelle::tools {
@@ -59,6 +60,25 @@ using scaler_holder = std::unique_ptr<SwsContext, ffmpeg_release::scaler>;
 using resampler_holder = std::unique_ptr<SwrContext, ffmpeg_release::resampler>;
 using fifo_holder = std::unique_ptr<AVAudioFifo, ffmpeg_release::fifo>;
 using io_holder = std::unique_ptr<AVIOContext, ffmpeg_release::io>;
+
+// An I/O context over callbacks (avio_alloc_context's, `writing` 1 for an output), with a buffer
+// of its own. Throws std::bad_alloc.
+inline io_holder make_io_context(void* opaque, int writing, int (*read)(void*, std::uint8_t*, int),
+                                 int (*write)(void*, std::uint8_t*, int),
+                                 std::int64_t (*seek)(void*, std::int64_t, int))
+{
+    constexpr int buffer_size = 1 << 16;
+    auto* buffer = static_cast<std::uint8_t*>(av_malloc(buffer_size));
+    if (buffer == nullptr) {
+        throw std::bad_alloc();
+    }
+    io_holder io(avio_alloc_context(buffer, buffer_size, writing, opaque, read, write, seek));
+    if (!io) {
+        av_free(buffer);
+        throw std::bad_alloc();
+    }
+    return io;
+}
 
 // FFmpeg's words for an error code (AVERROR(...)).
 inline std::string ffmpeg_text(int error)

@@ -2,6 +2,8 @@
 // POSIX file descriptors as the tool holds them: one owner per descriptor, closed when the owner
 // ends, and the checked writes and the one error text that every file the tool writes shares.
 #include <cstddef>
+#include <cstdio>
+#include <memory>
 #include <string>
 
 namespace pyrelle::tools {
@@ -36,6 +38,12 @@ public:
 private:
     int fd_ = -1;
 };
+
+// A stdio stream, closed with fclose when its owner ends (for reading: nothing to check on close).
+struct stdio_closer {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using unique_file = std::unique_ptr<std::FILE, stdio_closer>;
 
 // Throws std::runtime_error "WHAT 'PATH': REASON", REASON the text of the errno value `error`.
 [[noreturn]] void fail_on_file(const std::string& what, const std::string& path, int error);

@@ -7,6 +7,10 @@
 #include <stdexcept>
 #include <vector>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "audio/demo_track.h"
 #include "config/configuration.h"
 #include "fire/fire_settings.h"
@@ -131,6 +135,9 @@ int run_render_command(int argc, char** argv)
     render_options options;
     fire_settings settings;
     render_audio audio;
+    // Every failure is one line of the tool's own; FFmpeg's notes on a damaged or odd song (a
+    // skipped packet, a guessed duration) or a refused encoder setting would only add lines to it.
+    av_log_set_level(AV_LOG_QUIET);
     try {
         if (const std::optional<int> answered = parse_render_options(argc, argv, options)) {
             return *answered;

@@ -29,8 +29,6 @@ struct owned_layout {
     }
 };
 
-constexpr int io_buffer_size = 1 << 16;
-
 // Standard input as FFmpeg reads it: forward only, never sought.
 int read_standard_input(void*, std::uint8_t* buffer, int size)
 {
@@ -56,9 +54,6 @@ public:
         if (!packet_ || !frame_) {
             throw std::bad_alloc();
         }
-        // The tool reports what fails in one line of its own; FFmpeg's notes on a damaged or odd
-        // file (a skipped packet, a guessed duration) would only add lines to it.
-        av_log_set_level(AV_LOG_QUIET);
         open_input(path);
         open_decoder();
         // The first decoded frame tells the song's real format (an AAC stream with SBR, for one,
@@ -113,16 +108,11 @@ private:
             throw std::bad_alloc();
         }
         if (path == "-") {
-            auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-            if (buffer == nullptr) {
+            try {
+                io_ = make_io_context(nullptr, 0, &read_standard_input, nullptr, nullptr);
+            } catch (...) {
                 avformat_free_context(f);
-                throw std::bad_alloc();
-            }
-            io_.reset(avio_alloc_context(buffer, io_buffer_size, 0, nullptr, &read_standard_input, nullptr, nullptr));
-            if (!io_) {
-                av_free(buffer);
-                avformat_free_context(f);
-                throw std::bad_alloc();
+                throw;
             }
             io_->seekable = 0;
             f->pb = io_.get();

@@ -23,7 +23,6 @@ struct encoded_stream {
     std::int64_t next_pts = 0;
 };
 
-constexpr int io_buffer_size = 1 << 16;
 constexpr std::int64_t audio_bit_rate_per_channel = 48'000;
 
 // What each container holds: its muxer, its video encoder and that encoder's picture formats.
@@ -64,7 +63,6 @@ struct video_writer::impl {
     bool alpha;
     std::int32_t width, height;
     std::uint32_t period_ms;
-    std::optional<sound_format> sound;
     std::string write_error;  // what the output said when the muxer's write failed
 
     io_holder io;
@@ -87,11 +85,9 @@ struct video_writer::impl {
 
     impl(output_file& f, video_container c, bool a, std::int32_t w, std::int32_t h, std::uint32_t period,
          std::optional<sound_format> s)
-        : file(f), container(c), recipe(recipe_for(c)), alpha(a), width(w), height(h), period_ms(period), sound(s)
+        : file(f), container(c), recipe(recipe_for(c)), alpha(a), width(w), height(h), period_ms(period),
+          song(s.value_or(sound_format{}))
     {
-        if (s) {
-            song = *s;
-        }
     }
 
     [[noreturn]] void fail(const std::string& what, int error) const
@@ -132,16 +128,7 @@ struct video_writer::impl {
 
     void open_container()
     {
-        auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-        if (buffer == nullptr) {
-            throw std::bad_alloc();
-        }
-        io.reset(avio_alloc_context(buffer, io_buffer_size, 1, this, nullptr, &write_packet,
-                                    file.seekable() ? &seek : nullptr));
-        if (!io) {
-            av_free(buffer);
-            throw std::bad_alloc();
-        }
+        io = make_io_context(this, 1, nullptr, &write_packet, file.seekable() ? &seek : nullptr);
         io->seekable = file.seekable() ? AVIO_SEEKABLE_NORMAL : 0;
         AVFormatContext* f = nullptr;
         check(avformat_alloc_output_context2(&f, nullptr, recipe.muxer, nullptr), recipe.name);
@@ -404,7 +391,6 @@ video_writer::video_writer(output_file& file, video_container container, bool al
     if (alpha && recipe.alpha_format == AV_PIX_FMT_NONE) {
         throw std::runtime_error("cannot write '" + file.path() + "': an " + recipe.name + " has no alpha");
     }
-    av_log_set_level(std::min(av_log_get_level(), AV_LOG_ERROR));  // quieter when the song's reader asked
     impl& v = *impl_;
     if (!v.packet) {
         throw std::bad_alloc();
