@@ -85,7 +85,13 @@ struct video_writer::impl {
 
     impl(output_file& f, video_container c, bool a, std::int32_t w, std::int32_t h, std::uint32_t period,
          std::optional<sound_format> s)
-        : file(f), container(c), recipe(recipe_for(c)), alpha(a), width(w), height(h), period_ms(period),
+        : file(f),
+          container(c),
+          recipe(recipe_for(c)),
+          alpha(a),
+          width(w),
+          height(h),
+          period_ms(period),
           song(s.value_or(sound_format{}))
     {
     }
