@@ -100,6 +100,8 @@ private:
     void make_opened_track_current();
     void report_early_end();
     void load_demo_track(bool play);
+    // Makes `made` the current track: playing through the transport, or stopped at its start.
+    void make_current(std::shared_ptr<track> made, bool play);
     void follow_sound(bool position_jumped);
     // Cancels the decoder and keeps it until its thread has ended, so that nothing here waits.
     void retire(std::unique_ptr<track_decoder>& decoder);

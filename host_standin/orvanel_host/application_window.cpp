@@ -114,11 +114,15 @@ void application::retire(std::unique_ptr<track_decoder>& decoder)
 
 void application::load_demo_track(bool play)
 {
-    auto demo_track = std::make_shared<track>(track{"Demo track", sample_window::holding(demo::make_demo_track())});
+    make_current(std::make_shared<track>(track{"Demo track", sample_window::holding(demo::make_demo_track())}), play);
+}
+
+void application::make_current(std::shared_ptr<track> made, bool play)
+{
     if (play) {
-        transport_->load(std::move(demo_track));
+        transport_->load(std::move(made));
     } else {
-        player_->load(std::move(demo_track));
+        player_->load(std::move(made));
         player_->stop();
     }
 }
@@ -199,12 +203,7 @@ void application::make_opened_track_current()
     retire(feeding_);
     feeding_ = std::move(opening_);
     early_end_reported_ = false;
-    if (play) {
-        transport_->load(std::move(made));
-    } else {
-        player_->load(std::move(made));
-        player_->stop();
-    }
+    make_current(std::move(made), play);
     follow_sound(true);
 }
 
