@@ -25,7 +25,17 @@ struct encoded_stream {
 
 constexpr std::int64_t audio_bit_rate_per_channel = 48'000;
 
-// What each container holds: its muxer, its video encoder and that encoder's picture formats.
+// The rate at which a container's sound encoder takes the song.
+enum class sound_rate {
+    // The song's own when the encoder takes it and it is at most 48 kHz, else 48 kHz: above that a
+    // lossy encoder spends its bit rate on sound no one hears, and many players refuse it.
+    song_up_to_48k,
+    always_48k,  // Opus is always 48 kHz inside
+    song,        // PCM keeps the song's own samples
+};
+
+// What each container holds: its muxer, its video encoder and that encoder's picture formats, and
+// its sound encoder.
 struct container_recipe {
     const char* muxer;  // libavformat's name
     const char* name;   // the container's and its video's names in messages
@@ -33,16 +43,26 @@ struct container_recipe {
     const char* video_what;
     AVPixelFormat opaque_format;
     AVPixelFormat alpha_format;  // AV_PIX_FMT_NONE: the codec has no alpha
+    const char* sound_encoder;
+    const char* sound_what;
+    sound_rate rate;
+    bool lossy_sound;  // takes a bit rate
 };
 
 const container_recipe& recipe_for(video_container container)
 {
-    static const container_recipe mp4{"mp4", "MP4", "libx264", "H.264 video", AV_PIX_FMT_YUV420P, AV_PIX_FMT_NONE};
-    static const container_recipe webm{
-        "webm", "WebM", "libvpx-vp9", "VP9 video", AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVA420P};
+    // clang-format off
+    static const container_recipe mp4{"mp4", "MP4", "libx264", "H.264 video",
+                                      AV_PIX_FMT_YUV420P, AV_PIX_FMT_NONE,
+                                      "aac", "AAC audio", sound_rate::song_up_to_48k, true};
+    static const container_recipe webm{"webm", "WebM", "libvpx-vp9", "VP9 video",
+                                       AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVA420P,
+                                       "libopus", "Opus audio", sound_rate::always_48k, true};
     // ProRes 4444 is 4:4:4 in 10 bits, its alpha plane coded without loss.
-    static const container_recipe mov{
-        "mov", "MOV", "prores_ks", "ProRes video", AV_PIX_FMT_YUV444P10LE, AV_PIX_FMT_YUVA444P10LE};
+    static const container_recipe mov{"mov", "MOV", "prores_ks", "ProRes video",
+                                      AV_PIX_FMT_YUV444P10LE, AV_PIX_FMT_YUVA444P10LE,
+                                      "pcm_s16le", "PCM audio", sound_rate::song, false};
+    // clang-format on
     switch (container) {
     case video_container::webm:
         return webm;
@@ -286,33 +306,30 @@ struct video_writer::impl {
         check(av_frame_get_buffer(sound_frame.get(), 0), what);
     }
 
-    void open_aac()
-    {
-        const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-        if (aac == nullptr) {
-            fail("AAC audio", AVERROR_ENCODER_NOT_FOUND);
-        }
-        // AAC above 48 kHz spends these bit rates on sound no one hears, and many players refuse
-        // it: a hi-res song's sound is resampled to 48 kHz (the fire still gets its own samples).
-        const int rate = encoder_rate(aac, song.sample_rate, 48000, 48000);
-        open_sound(aac, rate, audio_bit_rate_per_channel * std::min(static_cast<int>(song.channels), 2), "AAC audio");
-    }
-
+    // The container's sound encoder on the song; a song resampled for it is resampled for the
+    // video's sound only (the fire still gets the song's own samples).
     void open_song_sound()
     {
-        if (container == video_container::mp4) {
-            open_aac();
-            return;
-        }
-        const bool webm = container == video_container::webm;
-        const AVCodec* codec = avcodec_find_encoder_by_name(webm ? "libopus" : "pcm_s16le");
-        const char* what = webm ? "Opus audio" : "PCM audio";
+        const AVCodec* codec = avcodec_find_encoder_by_name(recipe.sound_encoder);
         if (codec == nullptr) {
-            fail(what, AVERROR_ENCODER_NOT_FOUND);
+            fail(recipe.sound_what, AVERROR_ENCODER_NOT_FOUND);
         }
-        // Opus is always 48 kHz inside; PCM keeps the song's own samples.
-        const auto bit_rate = audio_bit_rate_per_channel * std::min(static_cast<int>(song.channels), 2);
-        open_sound(codec, webm ? 48000 : static_cast<int>(song.sample_rate), webm ? bit_rate : 0, what);
+        const std::int64_t bit_rate =
+            recipe.lossy_sound ? audio_bit_rate_per_channel * std::min(static_cast<int>(song.channels), 2) : 0;
+        open_sound(codec, sound_rate_for(codec), bit_rate, recipe.sound_what);
+    }
+
+    int sound_rate_for(const AVCodec* codec) const
+    {
+        switch (recipe.rate) {
+        case sound_rate::always_48k:
+            return 48000;
+        case sound_rate::song:
+            return static_cast<int>(song.sample_rate);
+        case sound_rate::song_up_to_48k:
+            break;
+        }
+        return encoder_rate(codec, song.sample_rate, 48000, 48000);
     }
 
     // Sends one frame (or, with null, the end) and writes every packet the encoder has ready.
